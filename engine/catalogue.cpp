@@ -1,0 +1,44 @@
+#include "engine/catalogue.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace Orvane::engine {
+
+const catalogue_entry voice_catalogue[] = {
+#define ORVANE_VOICE(index, name, female, preset, rate_escape, base_pitch) {name, preset, rate_escape},
+#include "engine/voices.def"
+#undef ORVANE_VOICE
+    {nullptr, nullptr, nullptr},
+};
+
+namespace {
+int cached_count = -1;
+}
+
+int voice_count() {
+    if (cached_count < 0) {
+        int count = 0;
+        while (voice_catalogue[count].name) ++count;
+        cached_count = count;
+    }
+    return cached_count;
+}
+
+const char* const* voice_names(int* count) {
+    static const std::vector<const char*> names = [] {
+        std::vector<const char*> list;
+        list.reserve(static_cast<std::size_t>(voice_count()) + 1);
+        for (int i = 0; i < voice_count(); ++i) list.push_back(voice_catalogue[i].name);
+        list.push_back(nullptr);
+        return list;
+    }();
+    if (count) *count = static_cast<int>(names.size()) - 1;
+    return names.data();
+}
+
+const catalogue_entry* catalogue_row(int index) {
+    return (index >= 0 && index < voice_count()) ? &voice_catalogue[index] : nullptr;
+}
+
+}  // namespace Orvane::engine
