@@ -58,7 +58,7 @@ function(orvane_test name)
 endfunction()
 
 # Where the staged deliverables live (tools/build installs them there).
-set(ORVANE_DIST_DIR "${CMAKE_SOURCE_DIR}/build/dist")
+get_filename_component(ORVANE_DIST_DIR "${CMAKE_BINARY_DIR}/../dist" ABSOLUTE)
 if(ORVANE_WIN64)
   set(ORVANE_LIBRARY_DESTINATION x64)
 else()

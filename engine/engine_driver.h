@@ -1,0 +1,63 @@
+#pragma once
+// The legacy engine driver: binds one loaded copy of o32_tts.dll and turns a
+// text, a voice and four numbers into calls on it, so that the PCM it plays
+// reaches an audio_callback instead of the sound card. 32-bit builds only.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/audio_callback.h"
+
+struct sonicStreamStruct;
+
+namespace Orvane::engine {
+
+struct engine_driver;
+
+struct engine_driver_deleter {
+    void operator()(engine_driver* driver) const;
+};
+using engine_driver_ptr = std::unique_ptr<engine_driver, engine_driver_deleter>;
+
+struct engine_driver {
+    using create_fn = int(__cdecl*)(uint32_t* handle);
+    using set_params_fn = void(__cdecl*)(uint32_t handle, uint32_t id, int32_t value);
+    using tts_wav_fn = void(__cdecl*)(uint32_t handle, void* opaque, const char* utterance);
+    using handle_fn = void(__cdecl*)(uint32_t handle);
+    using destroy_fn = void(__cdecl*)();
+
+    HMODULE module = nullptr;
+    uint32_t handle = 0;
+    create_fn orvCreate = nullptr;
+    tts_wav_fn TtsWav = nullptr;
+    handle_fn orvRelBuf = nullptr;
+    handle_fn orvClose = nullptr;
+    destroy_fn orvDestroy = nullptr;
+    set_params_fn orvSetParams = nullptr;
+    audio_callback callback = nullptr;
+    void* callback_data = nullptr;
+    bool stopped = false;
+    HWND window = nullptr;
+    sonicStreamStruct* stream = nullptr;
+    float speed = 1.0f;
+
+    // Loads the library (path or bare file name); null on any failure.
+    static engine_driver_ptr load(const wchar_t* path);
+    static engine_driver_ptr load(const char* path);
+
+    // Speaks `text` on the calling thread; every callback call happens inside.
+    static void speak(engine_driver* driver, audio_callback callback, void* user_data, const char* text,
+                      int voice_index, int rate, float speed, int volume, int pitch);
+
+    // Closes the instance, unloads the library, destroys the window. Accepts null.
+    static void release(engine_driver* driver);
+
+    // Module instance on which the notification window class is registered.
+    static void set_instance(HINSTANCE instance);
+};
+
+inline void engine_driver_deleter::operator()(engine_driver* driver) const { engine_driver::release(driver); }
+
+}  // namespace Orvane::engine
