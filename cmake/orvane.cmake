@@ -28,6 +28,9 @@ else()
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   # The MinGW runtime is linked in: the binaries import system DLLs only.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Programs, libraries, stand-ins and tests side by side, as on Windows,
+  # so that a test finds o32_tts.dll and friends next to itself.
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()
 
 # GoogleTest from Debian's source package, built by every kind of build.
