@@ -1,0 +1,45 @@
+#pragma once
+// What the engine speaks with: in the 32-bit build the legacy engine driver
+// in this process, in the 64-bit build the process-wide pipe client that
+// forwards to the speech server. The engine's own logic is the same.
+
+#include <cstdint>
+#include <string>
+
+namespace Orvane::sapi {
+
+// Same shape as the driver's and the pipe client's audio callbacks.
+using audio_sink = bool (*)(const void* data, uint32_t byte_count, void* context);
+
+struct synthesis_values {
+    const char* text;  // UTF-8, NUL-terminated
+    int voice_index;
+    int rate;
+    float speed;
+    int volume;
+    int pitch;
+};
+
+class speech_backend {
+public:
+    speech_backend();
+    ~speech_backend();
+    speech_backend(const speech_backend&) = delete;
+    speech_backend& operator=(const speech_backend&) = delete;
+
+    // Makes sure something can speak; false when nothing can (E_FAIL).
+    bool ensure_ready();
+
+    // Synthesises on this thread, handing every block to `sink`.
+    void synthesize(const synthesis_values& values, audio_sink sink, void* context);
+
+    // The voice index of a voice name (ASCII case ignored); 0 when unknown
+    // or when the voice list cannot be had.
+    static int find_voice(const std::string& name);
+
+private:
+    struct state;
+    state* state_;
+};
+
+}  // namespace Orvane::sapi
