@@ -1,0 +1,43 @@
+#pragma once
+// Serving one client connection: read a request, answer it, repeat. Plain
+// portable code over a byte stream and a speech engine, so that it runs the
+// same against a pipe instance and against an in-memory stream in tests.
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/audio_callback.h"
+#include "pipe/message_io.h"
+#include "pipe/protocol.h"
+
+namespace Orvane::server {
+
+// Whatever turns a speak request into audio blocks on the calling thread.
+class speech_engine {
+public:
+    virtual ~speech_engine() = default;
+    virtual void speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) = 0;
+};
+
+struct server_flags {
+    bool stop = false;  // set by a stop request, cleared by every speak
+    bool quit = false;  // set by a shutdown request
+};
+
+// User data of pipe_audio_sink.
+struct sink_context {
+    pipe::byte_stream* stream;
+    server_flags* flags;
+};
+
+bool pipe_audio_sink(const void* data, uint32_t byte_count, void* user_data);
+
+void handle_list_voices(pipe::byte_stream& stream);
+void handle_speak(pipe::byte_stream& stream, const std::vector<uint8_t>& payload, server_flags& flags,
+                  speech_engine& engine);
+
+// Returns when the connection ends: the client closed it, a read failed, a
+// header announced more than the server holds, or after a shutdown request.
+void serve_session(pipe::byte_stream& stream, server_flags& flags, speech_engine& engine);
+
+}  // namespace Orvane::server
