@@ -1,0 +1,20 @@
+#pragma once
+#include <windows.h>
+
+namespace Orvane::pipe {
+
+class critical_section {
+public:
+    critical_section() { InitializeCriticalSection(&section_); }
+    ~critical_section() { DeleteCriticalSection(&section_); }
+    critical_section(const critical_section&) = delete;
+    critical_section& operator=(const critical_section&) = delete;
+
+    void lock() { EnterCriticalSection(&section_); }
+    void unlock() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+}  // namespace Orvane::pipe

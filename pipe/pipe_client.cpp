@@ -1,0 +1,123 @@
+#include "pipe/pipe_client.h"
+
+#include <exception>
+#include <mutex>
+
+#include "pipe/handle_stream.h"
+#include "pipe/names.h"
+#include "pipe/server_identity.h"
+#include "pipe/server_launch.h"
+#include "pipe/server_path.h"
+
+namespace Orvane::pipe {
+namespace {
+
+constexpr int connect_attempts = 5;
+constexpr DWORD relaunch_pause_ms = 300;
+constexpr DWORD busy_wait_ms = 1000;
+constexpr int shutdown_polls = 20;
+constexpr DWORD poll_interval_ms = 100;
+
+// Allocation failures inside an operation become a failed result.
+template <typename F>
+bool guarded(F&& operation) {
+    try {
+        return operation();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+pipe_client::pipe_client() : server_path_(resolve_server_path()) {}
+
+pipe_client::pipe_client(std::wstring server_path) : server_path_(std::move(server_path)) {}
+
+bool pipe_client::server_running() { return server_mutex_exists(); }
+
+bool pipe_client::launch_server() { return launch_server_process(server_path_); }
+
+bool pipe_client::connect_once(DWORD& error) {
+    unique_handle pipe(CreateFileW(pipe_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!pipe) {
+        error = GetLastError();
+        return false;
+    }
+    // Only the expected server may receive our texts.
+    if (!served_by(pipe.get(), server_path_)) {
+        error = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    DWORD mode = PIPE_READMODE_BYTE | PIPE_WAIT;
+    SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr);
+    pipe_ = std::move(pipe);
+    return true;
+}
+
+bool pipe_client::ensure_connected() {
+    if (pipe_) return true;
+    for (int attempt = 0; attempt < connect_attempts; ++attempt) {
+        DWORD error = 0;
+        if (connect_once(error)) return true;
+        if (error == ERROR_FILE_NOT_FOUND) {
+            if (attempt == 0) launch_server();
+            Sleep(relaunch_pause_ms);
+        } else if (error == ERROR_PIPE_BUSY) {
+            WaitNamedPipeW(pipe_name, busy_wait_ms);
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+bool pipe_client::read_message(uint32_t& kind, std::vector<uint8_t>& payload) {
+    if (!pipe_) return false;
+    handle_stream stream(pipe_.get());
+    message_header header;
+    const bool whole = pipe::read_message(stream, header, payload) == read_result::ok;
+    if (whole) kind = header.kind;
+    return whole;
+}
+
+bool pipe_client::list_voices(std::vector<voice_entry>& voices) {
+    std::lock_guard<critical_section> hold(lock_);
+    voices.clear();
+    return guarded([&] {
+        if (!ensure_connected()) return false;
+        handle_stream stream(pipe_.get());
+        const exchange_outcome outcome = request_voice_list(stream, voices);
+        if (!outcome.connection_usable) disconnect();
+        return outcome.success;
+    });
+}
+
+bool pipe_client::speak(const char* text, int32_t voice_index, int32_t rate, float speed, int32_t volume,
+                        int32_t pitch, audio_consumer consumer, void* context) {
+    std::lock_guard<critical_section> hold(lock_);
+    return guarded([&] {
+        speak_request request{voice_index, rate, speed, volume, pitch, text ? std::string(text) : std::string()};
+        if (!ensure_connected()) return false;
+        handle_stream stream(pipe_.get());
+        const exchange_outcome outcome = request_speech(stream, request, consumer, context);
+        if (!outcome.connection_usable) disconnect();
+        return outcome.success;
+    });
+}
+
+void pipe_client::shutdown_server() {
+    std::lock_guard<critical_section> hold(lock_);
+    if (!server_running()) return;
+    guarded([&] {
+        if (ensure_connected()) {
+            handle_stream stream(pipe_.get());
+            request_shutdown(stream);
+            disconnect();
+        }
+        return true;
+    });
+    for (int poll = 0; poll < shutdown_polls && server_running(); ++poll) Sleep(poll_interval_ms);
+}
+
+}  // namespace Orvane::pipe
