@@ -1,0 +1,36 @@
+// A whole server session over arbitrary client bytes: every reply the
+// server writes is a whole, well-formed message.
+#include <cstdlib>
+
+#include "server/session.h"
+#include "tests/pipe/memory_stream.h"
+
+namespace {
+
+class echo_engine : public Orvane::server::speech_engine {
+public:
+    void speak(const Orvane::pipe::speak_request& request, Orvane::engine::audio_callback sink,
+               void* sink_data) override {
+        // One block per eight text bytes, the text itself as samples.
+        for (std::size_t at = 0; at < request.text.size(); at += 8) {
+            const std::size_t n = std::min<std::size_t>(8, request.text.size() - at);
+            if (!sink(request.text.data() + at, uint32_t(n), sink_data)) return;
+        }
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Orvane::testing::memory_stream stream;
+    stream.input.assign(data, data + size);
+    stream.chunk = size ? data[0] % 5 + 1 : 1;
+    Orvane::server::server_flags flags;
+    echo_engine engine;
+    Orvane::server::serve_session(stream, flags, engine);
+    std::vector<Orvane::testing::parsed_message> replies;
+    if (!Orvane::testing::parse_messages(stream.output, replies)) std::abort();
+    for (const auto& reply : replies)
+        if (reply.kind > 5) std::abort();
+    return 0;
+}
