@@ -1,5 +1,6 @@
 #include "pipe/message_io.h"
 
+#include <algorithm>
 #include <new>
 
 namespace Orvane::pipe {
@@ -22,12 +23,18 @@ read_result read_message(byte_stream& stream, message_header& header, std::vecto
     if (!read_exact(stream, bytes.data(), bytes.size())) return read_result::failed;
     decode_header(bytes.data(), bytes.size(), header);
     if (header.length > limit) return read_result::too_large;
+    // Grown as bytes arrive, so a header alone cannot make us commit memory.
+    constexpr std::size_t step = 64 * 1024;
     try {
-        payload.assign(header.length, 0);
+        while (payload.size() < header.length) {
+            const std::size_t have = payload.size();
+            const std::size_t piece = std::min<std::size_t>(step, header.length - have);
+            payload.resize(have + piece);
+            if (!read_exact(stream, payload.data() + have, piece)) return read_result::failed;
+        }
     } catch (const std::bad_alloc&) {
         return read_result::too_large;
     }
-    if (header.length != 0 && !read_exact(stream, payload.data(), payload.size())) return read_result::failed;
     return read_result::ok;
 }
 
