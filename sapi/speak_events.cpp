@@ -10,8 +10,8 @@ namespace {
 void queue(ISpTTSEngineSite* site, SPEVENTENUM id, SPEVENTLPARAMTYPE type, uint64_t offset, WPARAM wparam,
            LPARAM lparam) {
     SPEVENT event{};
-    event.eEventId = static_cast<WORD>(id);
-    event.elParamType = static_cast<WORD>(type);
+    event.eEventId = id;
+    event.elParamType = type;
     event.ulStreamNum = 0;
     event.ullAudioStreamOffset = offset;
     event.wParam = wparam;
