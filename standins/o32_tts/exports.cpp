@@ -55,6 +55,8 @@ void TtsWav(uint32_t handle, void* opaque, const char* text) {
         if (text == nullptr) return;
         const auto instance = instances().find(handle);
         if (!instance) return;
+        const utterance_claim claim(*instance);
+        if (!claim.owned()) return;
         synth_stream stream(text, instance->params());
         const auto output = winmm_output::open(opaque);
         if (!output) return;

@@ -3,6 +3,7 @@
 // that was never issued or is already closed finds nothing, so a stale or
 // forged handle is ignored instead of followed.
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -20,9 +21,31 @@ public:
     release_queue& releases() { return releases_; }
 
 private:
+    friend class utterance_claim;
     mutable std::mutex mutex_;
     synth_params params_;
     release_queue releases_;
+    std::atomic<bool> speaking_{false};
+};
+
+// One utterance at a time per instance: a TtsWav re-entered from a message
+// it dispatches, or run on a second thread, would share the buffers and
+// reports of the one already playing. Such a call gets no claim.
+class utterance_claim {
+public:
+    explicit utterance_claim(engine_instance& instance)
+        : instance_(instance), owned_(!instance.speaking_.exchange(true)) {}
+    ~utterance_claim() {
+        if (owned_) instance_.speaking_ = false;
+    }
+    utterance_claim(const utterance_claim&) = delete;
+    utterance_claim& operator=(const utterance_claim&) = delete;
+
+    bool owned() const { return owned_; }
+
+private:
+    engine_instance& instance_;
+    bool owned_;
 };
 
 class instance_table {

@@ -1,6 +1,13 @@
 #include "standins/o32_tts/message_pump.h"
 
 namespace Orvane::standin {
+namespace {
+
+// A window that posts to itself from its own handler would otherwise keep
+// the pump busy forever and the player would never look at its deadline.
+constexpr int max_messages_per_turn = 64;
+
+}  // namespace
 
 message_pump::~message_pump() {
     if (quit_seen_) PostQuitMessage(static_cast<int>(quit_code_));
@@ -9,7 +16,7 @@ message_pump::~message_pump() {
 bool message_pump::dispatch_pending() {
     bool any = false;
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    for (int i = 0; i < max_messages_per_turn && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
         any = true;
         if (msg.message == WM_QUIT) {
             // Not ours to act on: ending the utterance here would cut off

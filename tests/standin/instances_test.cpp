@@ -43,3 +43,19 @@ TEST(Instances, AnInstanceInUseOutlivesItsClose) {
     table.close(handle);
     EXPECT_EQ(held->params().rate, 50);
 }
+
+TEST(Instances, OnlyOneUtteranceAtATimePerInstance) {
+    instance_table table;
+    auto a = table.find(table.create());
+    auto b = table.find(table.create());
+    {
+        const utterance_claim outer(*a);
+        EXPECT_TRUE(outer.owned());
+        const utterance_claim nested(*a);
+        EXPECT_FALSE(nested.owned()) << "re-entered while speaking";
+        const utterance_claim other(*b);
+        EXPECT_TRUE(other.owned()) << "another instance is independent";
+    }
+    const utterance_claim later(*a);
+    EXPECT_TRUE(later.owned()) << "the claim ends with the utterance";
+}

@@ -9,10 +9,12 @@ using Orvane::standin::message_pump;
 namespace {
 
 int buffer_done_count = 0;
+bool repost = false;  // the window keeps itself busy by posting again from its handler
 
 LRESULT CALLBACK counting_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_USER + 1) {
         ++buffer_done_count;
+        if (repost) PostMessageW(window, WM_USER + 1, 0, 0);
         return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);
@@ -49,6 +51,19 @@ TEST(MessagePump, DispatchesPostedMessagesToTheirWindow) {
     EXPECT_EQ(buffer_done_count, 3);
     pump.wait(1);  // an empty queue only sleeps
     EXPECT_EQ(buffer_done_count, 3);
+}
+
+TEST(MessagePump, AWindowThatPostsToItselfDoesNotHoldThePump) {
+    window_holder holder{create_counting_window()};
+    ASSERT_NE(holder.window, nullptr);
+    buffer_done_count = 0;
+    repost = true;
+    PostMessageW(holder.window, WM_USER + 1, 0, 0);
+    message_pump pump;
+    pump.wait(1);  // returns, so the player gets to check its deadline
+    repost = false;
+    EXPECT_GT(buffer_done_count, 0);
+    drain_queue();
 }
 
 TEST(MessagePump, AQuitArrivingWhilePumpingIsPostedAgainAfterwards) {

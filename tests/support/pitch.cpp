@@ -11,16 +11,16 @@ constexpr int audible_level = 64;        // below this a sample counts as silenc
 constexpr double voiced_correlation = 0.3;
 constexpr double near_best = 0.9;          // the shortest lag this close to the best wins: no octave drops
 
-// Normalised autocorrelation at one lag.
-double correlation(const std::vector<double>& x, size_t lag) {
-    double cross = 0.0, head = 0.0, tail = 0.0;
-    for (size_t n = 0; n + lag < x.size(); ++n) {
-        cross += x[n] * x[n + lag];
-        head += x[n] * x[n];
-        tail += x[n + lag] * x[n + lag];
-    }
-    const double energy = std::sqrt(head * tail);
-    return energy > 0.0 ? cross / energy : 0.0;
+// Normalised autocorrelation at one lag; `energy` holds running sums of
+// squares (energy[k] = sum of x[n]^2 for n < k), so only the cross term
+// costs a pass.
+double correlation(const std::vector<double>& x, const std::vector<double>& energy, size_t lag) {
+    double cross = 0.0;
+    for (size_t n = 0; n + lag < x.size(); ++n) cross += x[n] * x[n + lag];
+    const double head = energy[x.size() - lag];
+    const double tail = energy[x.size()] - energy[lag];
+    const double norm = std::sqrt(head * tail);
+    return norm > 0.0 ? cross / norm : 0.0;
 }
 
 }  // namespace
@@ -40,9 +40,11 @@ double estimate_pitch(const int16_t* samples, size_t count, const pitch_options&
     for (double v : x) mean += v;
     mean /= static_cast<double>(x.size());
     for (double& v : x) v -= mean;
+    std::vector<double> energy(x.size() + 1, 0.0);
+    for (size_t n = 0; n < x.size(); ++n) energy[n + 1] = energy[n] + x[n] * x[n];
 
     std::vector<double> r(max_lag + 2, 0.0);
-    for (size_t lag = min_lag - 1; lag <= max_lag + 1; ++lag) r[lag] = correlation(x, lag);
+    for (size_t lag = min_lag - 1; lag <= max_lag + 1; ++lag) r[lag] = correlation(x, energy, lag);
 
     double best = 0.0;
     for (size_t lag = min_lag; lag <= max_lag; ++lag)
