@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 
 #include "engine/audio_callback.h"
@@ -42,12 +43,22 @@ struct engine_driver {
     HWND window = nullptr;
     sonicStreamStruct* stream = nullptr;
     float speed = 1.0f;
+    // Of the current speak: buffers the engine wrote, and buffer-done
+    // messages that reached orvRelBuf. Equal at the end of a healthy speak.
+    uint32_t captured_buffers = 0;
+    uint32_t released_buffers = 0;
+    // An exception raised inside a hook; it must not unwind through the
+    // engine's C frames, so speak rethrows it once TtsWav has returned.
+    std::exception_ptr pending_error;
 
-    // Loads the library (path or bare file name); null on any failure.
+    // Loads the library (path or bare file name); null on any failure,
+    // including a library without orvCreate, TtsWav or orvSetParams.
     static engine_driver_ptr load(const wchar_t* path);
     static engine_driver_ptr load(const char* path);
 
     // Speaks `text` on the calling thread; every callback call happens inside.
+    // Without a notification window the engine would wait for buffer
+    // releases that never come, so speak then says nothing at all.
     static void speak(engine_driver* driver, audio_callback callback, void* user_data, const char* text,
                       int voice_index, int rate, float speed, int volume, int pitch);
 

@@ -1,0 +1,68 @@
+#include "engine/engine_driver.h"
+
+#include <utility>
+
+#include "engine/catalogue.h"
+#include "engine/module_holder.h"
+
+namespace Orvane::engine {
+
+namespace {
+
+constexpr uint32_t param_mode = 0x1001;
+constexpr int32_t mode_value = 16;
+
+template <typename Fn>
+Fn find_export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+engine_driver_ptr bind(module_holder library) {
+    if (!library) return nullptr;
+    voice_count();  // known before any speak checks an index against it
+    engine_driver_ptr driver(new engine_driver);
+    driver->orvCreate = find_export<engine_driver::create_fn>(library.get(), "orvCreate");
+    driver->TtsWav = find_export<engine_driver::tts_wav_fn>(library.get(), "TtsWav");
+    driver->orvRelBuf = find_export<engine_driver::handle_fn>(library.get(), "orvRelBuf");
+    driver->orvDestroy = find_export<engine_driver::destroy_fn>(library.get(), "orvDestroy");
+    driver->orvClose = find_export<engine_driver::handle_fn>(library.get(), "orvClose");
+    driver->orvSetParams = find_export<engine_driver::set_params_fn>(library.get(), "orvSetParams");
+    // orvSetParams is called unconditionally on every speak, so a library
+    // without it is refused here, before an instance exists to clean up.
+    if (!driver->orvCreate || !driver->TtsWav || !driver->orvSetParams) {
+        driver->orvClose = nullptr;
+        driver->orvDestroy = nullptr;
+        return nullptr;  // the holder unloads the library
+    }
+    if (driver->orvCreate(&driver->handle) != 0) {
+        driver->orvClose = nullptr;
+        driver->orvDestroy = nullptr;
+        return nullptr;
+    }
+    driver->module = library.release();
+    driver->orvSetParams(driver->handle, param_mode, mode_value);
+    return driver;
+}
+
+}  // namespace
+
+engine_driver_ptr engine_driver::load(const wchar_t* path) {
+    if (!path) return nullptr;
+    return bind(module_holder(LoadLibraryW(path)));
+}
+
+engine_driver_ptr engine_driver::load(const char* path) {
+    if (!path) return nullptr;
+    return bind(module_holder(LoadLibraryA(path)));
+}
+
+void engine_driver::release(engine_driver* driver) {
+    if (!driver) return;
+    if (driver->orvClose && driver->handle != 0) driver->orvClose(driver->handle);
+    if (driver->orvDestroy) driver->orvDestroy();
+    if (driver->module) FreeLibrary(driver->module);
+    if (driver->window) DestroyWindow(driver->window);
+    delete driver;
+}
+
+}  // namespace Orvane::engine

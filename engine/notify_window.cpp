@@ -1,0 +1,57 @@
+#include "engine/notify_window.h"
+
+#include <atomic>
+
+#include "engine/capture.h"
+#include "engine/engine_driver.h"
+
+namespace Orvane::engine {
+
+namespace {
+
+HINSTANCE window_instance = nullptr;
+std::atomic<bool> fail_creation{false};
+
+bool class_registered() {
+    WNDCLASSW existing{};
+    if (GetClassInfoW(window_instance, window_class_name, &existing)) return true;
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = notify_window_procedure;
+    window_class.hInstance = window_instance;
+    window_class.lpszClassName = window_class_name;
+    if (!RegisterClassW(&window_class)) return false;
+    // The class is never unregistered, so its procedure must stay loaded.
+    pin_this_module();
+    return true;
+}
+
+}  // namespace
+
+void engine_driver::set_instance(HINSTANCE instance) { window_instance = instance; }
+
+void fail_window_creation_for_testing(bool fail) { fail_creation = fail; }
+
+HWND create_notify_window() {
+    if (fail_creation || !class_registered()) return nullptr;
+    return CreateWindowExW(0, window_class_name, window_name, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           window_instance, nullptr);
+}
+
+LRESULT CALLBACK notify_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case buffer_done_message:
+            // Whichever driver is speaking on this thread now; none after speak.
+            if (engine_driver* driver = current_driver; driver && driver->orvRelBuf) {
+                ++driver->released_buffers;
+                driver->orvRelBuf(driver->handle);
+            }
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wparam, lparam);
+    }
+}
+
+}  // namespace Orvane::engine
