@@ -1,0 +1,193 @@
+// DllRegisterServer and DllUnregisterServer of the built library, in the
+// registry view of the test's own bitness. Whatever was registered before
+// is put back afterwards: the prefix is shared with other tests and the demo.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t enumerator_clsid[] = L"{D25E46E7-3C9A-403B-BCA1-DBF910D0F99A}";
+const wchar_t engine_clsid[] = L"{FD39C483-34AE-411B-B405-DB8B21051ABC}";
+const std::wstring classes = L"Software\\Classes\\CLSID\\";
+const std::wstring enumerator_key = classes + enumerator_clsid;
+const std::wstring engine_key = classes + engine_clsid;
+const std::wstring sapi_entry = L"Software\\Microsoft\\Speech\\Voices\\TokenEnums\\Orvane";
+
+const REGSAM own_view = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+const REGSAM other_view = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+bool key_exists(const std::wstring& path, REGSAM view = own_view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::optional<std::wstring> read_value(const std::wstring& path, const wchar_t* name, REGSAM view = own_view) {
+    wchar_t buffer[1024] = {};
+    DWORD bytes = sizeof(buffer) - sizeof(wchar_t), type = 0;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    const LONG status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+    return std::wstring(buffer);
+}
+
+void delete_key(const std::wstring& path) { RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), own_view, 0); }
+
+void create_key(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_READ | own_view, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS)
+        RegCloseKey(key);
+}
+
+void write_value(const std::wstring& path, const wchar_t* name, const std::wstring& text) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | own_view, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   DWORD((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+// The keys and values registration touches, as they were.
+class registry_snapshot {
+public:
+    registry_snapshot() {
+        for (const auto& [path, names] : watched()) {
+            parents[path] = key_exists(path);
+            for (const wchar_t* name : names) values[{path, name}] = read_value(path + suffix(path), name);
+        }
+    }
+    ~registry_snapshot() {
+        for (const auto& [path, names] : watched()) {
+            if (!suffix(path).empty()) delete_key(path + suffix(path));
+            delete_key(path);
+        }
+        for (const auto& [path, existed] : parents)
+            if (existed) create_key(path);
+        for (const auto& [where, value] : values)
+            if (value) write_value(where.first + suffix(where.first), where.second.c_str(), *value);
+    }
+
+private:
+    using watch_list = std::vector<std::pair<std::wstring, std::vector<const wchar_t*>>>;
+    static watch_list watched() {
+        return {{enumerator_key, {L"", L"ThreadingModel"}},
+                {engine_key, {L"", L"ThreadingModel"}},
+                {sapi_entry, {L"", L"CLSID"}}};
+    }
+    static std::wstring suffix(const std::wstring& path) { return path == sapi_entry ? L"" : L"\\InProcServer32"; }
+
+    std::map<std::wstring, bool> parents;
+    std::map<std::pair<std::wstring, std::wstring>, std::optional<std::wstring>> values;
+};
+
+using export_fn = HRESULT(STDAPICALLTYPE*)();
+
+export_fn exported(HMODULE module, const char* name) {
+    return reinterpret_cast<export_fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+class Registration : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module = LoadLibraryW(L"OrvaneSAPI.dll");
+        ASSERT_NE(module, nullptr);
+        wchar_t path[MAX_PATH + 1] = {};
+        GetModuleFileNameW(module, path, MAX_PATH);
+        library = path;
+        register_server = exported(module, "DllRegisterServer");
+        unregister_server = exported(module, "DllUnregisterServer");
+        ASSERT_TRUE(register_server && unregister_server);
+    }
+    void TearDown() override {
+        if (module) FreeLibrary(module);
+    }
+
+    void expect_registered() {
+        for (const auto& key : {enumerator_key, engine_key}) {
+            SCOPED_TRACE(std::string(key.begin(), key.end()));
+            EXPECT_EQ(read_value(key + L"\\InProcServer32", L""), library);
+            EXPECT_EQ(read_value(key + L"\\InProcServer32", L"ThreadingModel"), L"Both");
+            EXPECT_NE(read_value(key + L"\\InProcServer32", L"", other_view), library)
+                << "written in the other bitness's view";
+        }
+        EXPECT_EQ(read_value(sapi_entry, L""), L"Orvane Voices");
+        EXPECT_EQ(read_value(sapi_entry, L"CLSID"), enumerator_clsid) << "must name the class key exactly";
+    }
+
+    void expect_unregistered() {
+        EXPECT_FALSE(key_exists(enumerator_key));
+        EXPECT_FALSE(key_exists(engine_key));
+        EXPECT_FALSE(key_exists(sapi_entry));
+    }
+
+    registry_snapshot saved;  // restored after the library is freed
+    HMODULE module = nullptr;
+    std::wstring library;
+    export_fn register_server = nullptr;
+    export_fn unregister_server = nullptr;
+};
+
+DWORD run_regsvr32(const std::wstring& arguments) {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(system) + L"\\regsvr32.exe\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process))
+        return DWORD(-1);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = DWORD(-1);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+}  // namespace
+
+TEST_F(Registration, RegisterTwiceUnregisterTwice) {
+    ASSERT_EQ(register_server(), S_OK);
+    expect_registered();
+    ASSERT_EQ(register_server(), S_OK) << "existing keys are opened and rewritten";
+    expect_registered();
+
+    EXPECT_EQ(unregister_server(), S_OK);
+    expect_unregistered();
+    EXPECT_EQ(unregister_server(), E_UNEXPECTED) << "the class keys are gone";
+    expect_unregistered();
+}
+
+TEST_F(Registration, MissingSapiEntryDoesNotStopUnregistration) {
+    ASSERT_EQ(register_server(), S_OK);
+    delete_key(sapi_entry);
+    EXPECT_EQ(unregister_server(), S_OK);
+    expect_unregistered();
+}
+
+TEST_F(Registration, MissingEngineEntryFailsAfterRemovingTheEnumerator) {
+    ASSERT_EQ(register_server(), S_OK);
+    delete_key(engine_key + L"\\InProcServer32");
+    delete_key(engine_key);
+    EXPECT_EQ(unregister_server(), E_UNEXPECTED);
+    expect_unregistered();
+}
+
+TEST_F(Registration, Regsvr32WritesTheViewOfItsOwnBitness) {
+    ASSERT_EQ(run_regsvr32(L"/s \"" + library + L"\""), 0u);
+    expect_registered();
+}
