@@ -16,11 +16,19 @@ HRESULT ISpDataKeyImpl::GetData(LPCWSTR, ULONG*, BYTE*) { return SPERR_NOT_FOUND
 HRESULT ISpDataKeyImpl::SetStringValue(LPCWSTR, LPCWSTR) { return E_NOTIMPL; }
 HRESULT ISpDataKeyImpl::SetDWORD(LPCWSTR, DWORD) { return E_NOTIMPL; }
 HRESULT ISpDataKeyImpl::GetDWORD(LPCWSTR, DWORD*) { return E_NOTIMPL; }
-HRESULT ISpDataKeyImpl::OpenKey(LPCWSTR, ISpDataKey**) { return SPERR_NOT_FOUND; }
+// Failures that need no argument still clear a given out pointer, so that a
+// caller never frees what it passed in.
+HRESULT ISpDataKeyImpl::OpenKey(LPCWSTR, ISpDataKey** key) {
+    if (key) *key = nullptr;
+    return SPERR_NOT_FOUND;
+}
 HRESULT ISpDataKeyImpl::CreateKey(LPCWSTR, ISpDataKey**) { return E_NOTIMPL; }
 HRESULT ISpDataKeyImpl::DeleteKey(LPCWSTR) { return E_NOTIMPL; }
 HRESULT ISpDataKeyImpl::DeleteValue(LPCWSTR) { return E_NOTIMPL; }
-HRESULT ISpDataKeyImpl::EnumKeys(ULONG, LPWSTR*) { return SPERR_NO_MORE_ITEMS; }
+HRESULT ISpDataKeyImpl::EnumKeys(ULONG, LPWSTR* name) {
+    if (name) *name = nullptr;
+    return SPERR_NO_MORE_ITEMS;
+}
 
 HRESULT ISpDataKeyImpl::GetStringValue(LPCWSTR name, LPWSTR* value) {
     if (!value) return E_POINTER;
@@ -39,9 +47,9 @@ HRESULT ISpDataKeyImpl::GetStringValue(LPCWSTR name, LPWSTR* value) {
 
 HRESULT ISpDataKeyImpl::EnumValues(ULONG index, LPWSTR* name) {
     // The range check comes first: callers probe the end with a null pointer.
+    if (name) *name = nullptr;
     if (index >= values.size()) return SPERR_NO_MORE_ITEMS;
     if (!name) return E_POINTER;
-    *name = nullptr;
     return com::com_boundary([&] {
         *name = com::task_string(std::next(values.begin(), index)->first);
         return S_OK;
