@@ -1,33 +1,28 @@
 #include <windows.h>
 
-#include <memory>
-
 #include "com/backend.h"
 #include "com/class_table.h"
 #include "com/module.h"
 
 #ifdef _WIN64
-#include "pipe/pipe_client.h"
+#include "sapi/process_pipe_client.h"
+#else
+#include "engine/engine_driver.h"
 #endif
 
 namespace Orvane::com {
 
 #ifdef _WIN64
-namespace {
-std::unique_ptr<pipe::pipe_client> client;
-}
-
-pipe::pipe_client* process_pipe_client() { return client.get(); }
-
 void attach_backend(HMODULE) {
     // Only resolves the server's path; it connects on first use.
-    client = std::make_unique<pipe::pipe_client>();
+    sapi::create_process_pipe_client();
 }
 
-void detach_backend() { client.reset(); }
+void detach_backend() { sapi::destroy_process_pipe_client(); }
 #else
-void attach_backend(HMODULE) {
-    // TODO: hand the module to engine_driver::set_instance once orvane_driver is built.
+void attach_backend(HMODULE module) {
+    // The driver's notification window class belongs to this library, not the host.
+    engine::engine_driver::set_instance(module);
 }
 
 void detach_backend() {}

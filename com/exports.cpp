@@ -2,14 +2,13 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "com/backend.h"
 #include "com/class_table.h"
 #include "com/com_boundary.h"
 #include "com/object_count.h"
 #include "com/registration.h"
 
 #ifdef _WIN64
-#include "pipe/pipe_client.h"
+#include "sapi/process_pipe_client.h"
 #endif
 
 using namespace Orvane::com;
@@ -30,7 +29,7 @@ STDAPI DllRegisterServer() {
 STDAPI DllUnregisterServer() {
 #ifdef _WIN64
     // A running server would keep the old files busy.
-    if (auto* client = process_pipe_client()) client->shutdown_server();
+    if (auto* client = Orvane::sapi::process_pipe_client()) client->shutdown_server();
 #endif
     return com_boundary([] {
         unregister_server();
