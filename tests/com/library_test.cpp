@@ -118,3 +118,18 @@ TEST_F(Library, EnumeratorsClonesTokensAndAttributeKeysKeepTheModule) {
     EXPECT_EQ(can_unload(), S_FALSE) << "the attribute key is the library's";
     attributes.reset();
 }
+
+TEST_F(Library, EngineAnswersBothInterfacesOnOneIdentity) {
+    com_ptr<IClassFactory> factory;
+    ASSERT_EQ(get_class_object(Orvane::sapi::clsid_tts_engine, IID_IClassFactory, factory.put_void()), S_OK);
+    com_ptr<ISpObjectWithToken> with_token;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_ISpObjectWithToken, with_token.put_void()), S_OK);
+    com_ptr<ISpTTSEngine> engine;
+    ASSERT_EQ(with_token->QueryInterface(IID_ISpTTSEngine, engine.put_void()), S_OK);
+    EXPECT_NE(static_cast<void*>(with_token.get()), static_cast<void*>(engine.get())) << "the second interface";
+    com_ptr<IUnknown> from_second, from_first;
+    ASSERT_EQ(with_token->QueryInterface(IID_IUnknown, from_second.put_void()), S_OK);
+    ASSERT_EQ(engine->QueryInterface(IID_IUnknown, from_first.put_void()), S_OK);
+    EXPECT_EQ(from_second.get(), from_first.get());
+    EXPECT_EQ(static_cast<void*>(from_first.get()), static_cast<void*>(engine.get())) << "identity is the first";
+}
