@@ -1,0 +1,61 @@
+// Once hooks were installed from a library, unloading that library must
+// not leave winmm jumping into freed code.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+std::wstring beside_exe(const wchar_t* file_name) {
+    wchar_t path[MAX_PATH];
+    std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + file_name;
+}
+
+struct winmm_answers {
+    MMRESULT open;
+    MMRESULT close_foreign;
+    MMRESULT write_foreign;
+};
+
+// Opening a device starts Wine's audio threads, which must not be running
+// when the hooks go in (enabling suspends every other thread).
+winmm_answers ask_winmm(bool open_device) {
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 22050, 2, 16, 0};
+    HWAVEOUT device = nullptr;
+    winmm_answers answers{};
+    if (open_device) {
+        answers.open = waveOutOpen(&device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
+        if (answers.open == MMSYSERR_NOERROR) waveOutClose(device);
+    }
+    const auto foreign = reinterpret_cast<HWAVEOUT>(static_cast<uintptr_t>(0x1234));
+    answers.close_foreign = waveOutClose(foreign);
+    WAVEHDR header{};
+    answers.write_foreign = waveOutWrite(foreign, &header, sizeof header);
+    return answers;
+}
+
+TEST(DriverPin, HooksOutliveTheUnloadOfTheirLibrary) {
+    const winmm_answers before = ask_winmm(false);
+
+    HMODULE probe = LoadLibraryW(beside_exe(L"orvane_pin_probe.dll").c_str());
+    ASSERT_NE(probe, nullptr);
+    using probe_fn = uint32_t (*)(const wchar_t*);
+    auto speak = reinterpret_cast<probe_fn>(reinterpret_cast<void*>(GetProcAddress(probe, "probe_speak")));
+    ASSERT_NE(speak, nullptr);
+    EXPECT_GT(speak(beside_exe(L"o32_tts.dll").c_str()), 0u) << "audio captured: the hooks are in place";
+    FreeLibrary(probe);
+
+    EXPECT_NE(GetModuleHandleW(L"orvane_pin_probe.dll"), nullptr) << "pinned while its hooks exist";
+    const winmm_answers after = ask_winmm(true);
+    // Reaching this line means the open above ran through live hook code.
+    EXPECT_EQ(after.close_foreign, before.close_foreign);
+    EXPECT_EQ(after.write_foreign, before.write_foreign);
+}
+
+}  // namespace
