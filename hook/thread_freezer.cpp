@@ -42,6 +42,9 @@ void thread_freezer::frozen_thread::set_eip(DWORD eip) {
     SetThreadContext(thread_.get(), &context_);
 }
 
+// A thread started after the snapshot is not held; it begins at its own start
+// routine, so it can only meet the patch by calling the target in the short
+// time until the write, the same window MinHook leaves open.
 thread_freezer::thread_freezer() {
     const std::vector<DWORD> ids = other_thread_ids();
     threads_.reserve(ids.size());
