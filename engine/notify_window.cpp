@@ -19,7 +19,10 @@ bool class_registered() {
     window_class.lpfnWndProc = notify_window_procedure;
     window_class.hInstance = window_instance;
     window_class.lpszClassName = window_class_name;
-    if (!RegisterClassW(&window_class)) return false;
+    // GetClassInfoW with a null instance looks for system classes only, so
+    // a class registered earlier with a null instance is not found above;
+    // registering again then fails with "already exists", which is fine.
+    if (!RegisterClassW(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
     // The class is never unregistered, so its procedure must stay loaded.
     pin_this_module();
     return true;
