@@ -1,0 +1,178 @@
+#pragma once
+// Windows helpers for tests that use the real pipe: a raw client that writes
+// the wire format byte by byte (not through the codec), processes, waits.
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "pipe/handle.h"
+
+namespace Orvane::testing {
+
+constexpr const wchar_t* test_pipe_name = L"\\\\.\\pipe\\OrvaneTTS";
+constexpr const wchar_t* test_server_mutex = L"Global\\OrvaneTTSServerMutex";
+
+inline std::wstring widen(const char* text) {
+    std::wstring wide;
+    for (; *text; ++text) wide += wchar_t(*text == '/' ? '\\' : *text);
+    return wide;
+}
+
+// Generous guards against hangs only; nothing here measures speed.
+constexpr DWORD hang_guard_ms = 5 * 60 * 1000;
+
+template <typename Predicate>
+bool wait_until(Predicate predicate, DWORD limit_ms = hang_guard_ms) {
+    const ULONGLONG end = GetTickCount64() + limit_ms;
+    while (!predicate()) {
+        if (GetTickCount64() > end) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+inline bool mutex_exists() {
+    pipe::unique_handle mutex(OpenMutexW(SYNCHRONIZE, FALSE, test_server_mutex));
+    return mutex.valid();
+}
+
+inline bool pipe_exists() { return WaitNamedPipeW(test_pipe_name, 1) || GetLastError() != ERROR_FILE_NOT_FOUND; }
+
+inline void put_u32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(value >> (8 * i)));
+}
+
+inline uint32_t get_u32(const uint8_t* in) {
+    return uint32_t(in[0]) | uint32_t(in[1]) << 8 | uint32_t(in[2]) << 16 | uint32_t(in[3]) << 24;
+}
+
+// Bytes of a speak payload, built field by field.
+inline std::vector<uint8_t> raw_speak(const std::string& text, int32_t voice = 0, int32_t rate = 0,
+                                      float speed = 1.0f, int32_t volume = 0, int32_t pitch = -1) {
+    std::vector<uint8_t> bytes;
+    put_u32(bytes, uint32_t(voice));
+    put_u32(bytes, uint32_t(rate));
+    uint32_t speed_bits;
+    std::memcpy(&speed_bits, &speed, 4);
+    put_u32(bytes, speed_bits);
+    put_u32(bytes, uint32_t(volume));
+    put_u32(bytes, uint32_t(pitch));
+    put_u32(bytes, uint32_t(text.size()));
+    bytes.insert(bytes.end(), text.begin(), text.end());
+    return bytes;
+}
+
+struct raw_message {
+    uint32_t kind = 0xFFFFFFFF;
+    std::vector<uint8_t> payload;
+};
+
+class raw_client {
+public:
+    bool connect() {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            pipe_.reset(CreateFileW(test_pipe_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            if (pipe_) return true;
+            if (GetLastError() == ERROR_PIPE_BUSY) WaitNamedPipeW(test_pipe_name, 1000);
+            else Sleep(100);
+        }
+        return false;
+    }
+    void close() { pipe_.reset(); }
+    HANDLE handle() const { return pipe_.get(); }
+
+    bool send(const std::vector<uint8_t>& bytes) {
+        DWORD written = 0;
+        return bytes.empty() || (WriteFile(pipe_.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                                 written == bytes.size());
+    }
+    bool send_header(uint32_t kind, uint32_t length) {
+        std::vector<uint8_t> bytes;
+        put_u32(bytes, kind);
+        put_u32(bytes, length);
+        return send(bytes);
+    }
+    bool send_message(uint32_t kind, const std::vector<uint8_t>& payload) {
+        return send_header(kind, uint32_t(payload.size())) && send(payload);
+    }
+
+    bool read_exact(void* buffer, std::size_t size) {
+        auto* out = static_cast<uint8_t*>(buffer);
+        while (size) {
+            DWORD got = 0;
+            if (!ReadFile(pipe_.get(), out, DWORD(size), &got, nullptr) || got == 0) return false;
+            out += got;
+            size -= got;
+        }
+        return true;
+    }
+    bool read(raw_message& message) {
+        uint8_t header[8];
+        if (!read_exact(header, 8)) return false;
+        message.kind = get_u32(header);
+        message.payload.assign(get_u32(header + 4), 0);
+        return message.payload.empty() || read_exact(message.payload.data(), message.payload.size());
+    }
+    // Kind of the next message, or 0xFFFFFFFF when the read failed.
+    uint32_t next_kind() {
+        raw_message message;
+        return read(message) ? message.kind : 0xFFFFFFFFu;
+    }
+
+private:
+    pipe::unique_handle pipe_;
+};
+
+struct process_result {
+    bool started = false;
+    bool exited = false;
+    DWORD exit_code = 0;
+};
+
+inline pipe::unique_handle start_process(const std::wstring& exe, const std::wstring& arguments = L"",
+                                         const wchar_t* directory = nullptr) {
+    std::wstring command = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, directory,
+                        &startup, &process))
+        return {};
+    CloseHandle(process.hThread);
+    return pipe::unique_handle(process.hProcess);
+}
+
+inline process_result wait_process(const pipe::unique_handle& process) {
+    process_result result;
+    result.started = process.valid();
+    if (!result.started) return result;
+    result.exited = WaitForSingleObject(process.get(), hang_guard_ms) == WAIT_OBJECT_0;
+    GetExitCodeProcess(process.get(), &result.exit_code);
+    return result;
+}
+
+inline int count_processes(const wchar_t* image_name) {
+    pipe::unique_handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return -1;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+        count += _wcsicmp(entry.szExeFile, image_name) == 0;
+    return count;
+}
+
+inline std::wstring temp_folder(const wchar_t* name) {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    std::wstring folder = std::wstring(base) + name + L"-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+}  // namespace Orvane::testing

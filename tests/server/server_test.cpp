@@ -1,0 +1,303 @@
+// The real OrvaneServer.exe under Wine, driven by a raw client that writes
+// the wire format itself. 32-bit process starts are slow here, so one server
+// serves as many cases as possible; the tests run in the order written.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pipe/pipe_client.h"
+#include "tests/pipe/win_support.h"
+
+using namespace Orvane::testing;
+using Orvane::pipe::pipe_client;
+namespace pipe = Orvane::pipe;
+
+namespace {
+
+constexpr uint32_t ack = 0, error = 1, audio = 2, done = 3, voice_list = 4, probe_reply = 5;
+constexpr uint32_t failed_read = 0xFFFFFFFFu;
+
+const std::wstring server_exe = widen(ORVANE_SERVER_EXE);
+const std::wstring helper_exe = widen(ORVANE_HELPER_EXE);
+
+bool server_ready() { return mutex_exists() && pipe_exists(); }
+
+void stop_any_server() {
+    if (!mutex_exists()) return;
+    pipe_client(server_exe).shutdown_server();
+    ASSERT_TRUE(wait_until([] { return !mutex_exists(); }));
+}
+
+// Reads a speak answer: audio messages up to done (or the first other kind).
+struct speak_answer {
+    std::size_t audio_messages = 0;
+    std::size_t audio_bytes = 0;
+    bool well_formed_audio = true;
+    uint32_t last = failed_read;
+};
+
+speak_answer read_speak_answer(raw_client& client) {
+    speak_answer answer;
+    raw_message message;
+    while (client.read(message)) {
+        answer.last = message.kind;
+        if (message.kind != audio) return answer;
+        ++answer.audio_messages;
+        if (message.payload.size() < 4 || get_u32(message.payload.data()) != message.payload.size() - 4)
+            answer.well_formed_audio = false;
+        answer.audio_bytes += message.payload.size() - 4;
+    }
+    answer.last = failed_read;
+    return answer;
+}
+
+class Server : public ::testing::Test {
+protected:
+    void connect() { ASSERT_TRUE(client.connect()); }
+    raw_client client;
+};
+
+}  // namespace
+
+TEST_F(Server, WithoutTheLegacyLibraryExitsOneAndLeavesNoMutex) {
+    stop_any_server();
+    const std::wstring folder = temp_folder(L"orvane-lonely");
+    const std::wstring copy = folder + L"\\OrvaneServer.exe";
+    ASSERT_TRUE(CopyFileW(server_exe.c_str(), copy.c_str(), FALSE));
+    const process_result result = wait_process(start_process(copy, L"", folder.c_str()));
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.exit_code, 1u);
+    EXPECT_FALSE(mutex_exists());
+    EXPECT_FALSE(pipe_exists());
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+TEST_F(Server, TwoClientsStartingTogetherEndUpWithOneServer) {
+    pipe::unique_handle first = start_process(helper_exe, L"list \"" + server_exe + L"\"");
+    pipe::unique_handle second = start_process(helper_exe, L"list \"" + server_exe + L"\"");
+    const process_result a = wait_process(first), b = wait_process(second);
+    EXPECT_TRUE(a.exited && b.exited);
+    EXPECT_EQ(a.exit_code, 0u);
+    EXPECT_EQ(b.exit_code, 0u);
+    // A server launched by both (possible when starts are slow) must give way.
+    EXPECT_TRUE(wait_until([] { return count_processes(L"OrvaneServer.exe") == 1; }));
+    EXPECT_TRUE(mutex_exists());
+}
+
+TEST_F(Server, AnswersProbeAndVoiceList) {
+    ASSERT_TRUE(wait_until(server_ready));
+    connect();
+    ASSERT_TRUE(client.send_header(0, 0));
+    EXPECT_EQ(client.next_kind(), probe_reply);
+
+    ASSERT_TRUE(client.send_header(1, 0));
+    raw_message list;
+    ASSERT_TRUE(client.read(list));
+    EXPECT_EQ(list.kind, voice_list);
+    ASSERT_EQ(list.payload.size(), 466u);
+    EXPECT_EQ(get_u32(list.payload.data()), 14u);
+    const uint8_t* greta = list.payload.data() + 4 + 33 * 12;
+    const uint8_t* quill = list.payload.data() + 4 + 33 * 13;
+    EXPECT_STREQ(reinterpret_cast<const char*>(greta), "Greta");
+    EXPECT_EQ(greta[32], 1);
+    EXPECT_STREQ(reinterpret_cast<const char*>(quill), "Quill");
+    EXPECT_EQ(quill[32], 0);
+}
+
+TEST_F(Server, SpeaksAndRejectsMalformedRequestsOnOneConnection) {
+    connect();
+    // Empty text: done, whatever audio came before it.
+    ASSERT_TRUE(client.send_message(2, raw_speak("")));
+    speak_answer answer = read_speak_answer(client);
+    EXPECT_EQ(answer.last, done);
+    EXPECT_TRUE(answer.well_formed_audio);
+
+    ASSERT_TRUE(client.send_message(2, raw_speak("Hello there.", 12)));
+    answer = read_speak_answer(client);
+    EXPECT_EQ(answer.last, done);
+    EXPECT_GT(answer.audio_bytes, 0u);
+    EXPECT_EQ(answer.audio_bytes % 2, 0u);
+    EXPECT_TRUE(answer.well_formed_audio);
+
+    struct row {
+        const char* what;
+        uint32_t kind;
+        std::vector<uint8_t> payload;
+        uint32_t reply;
+    };
+    std::vector<uint8_t> huge_text_length = raw_speak("abc");
+    huge_text_length[20] = huge_text_length[21] = huge_text_length[22] = huge_text_length[23] = 0xff;
+    std::vector<uint8_t> text_one_short = raw_speak("abcdef");
+    text_one_short.pop_back();
+    const row rows[] = {
+        {"speak of length 23", 2, std::vector<uint8_t>(23, 0), error},
+        {"text_length near 2^32", 2, huge_text_length, error},
+        {"text one byte short", 2, text_one_short, error},
+        {"unknown kind 5", 5, {}, error},
+        {"unknown kind 2^32-1 with payload", 0xFFFFFFFFu, {1, 2, 3}, error},
+        {"probe with a payload", 0, std::vector<uint8_t>(100, 7), probe_reply},
+        {"list with a payload", 1, {9}, voice_list},
+    };
+    for (const row& r : rows) {
+        ASSERT_TRUE(client.send_message(r.kind, r.payload)) << r.what;
+        EXPECT_EQ(client.next_kind(), r.reply) << r.what;
+        // The next request is answered normally, so nothing else was sent.
+        ASSERT_TRUE(client.send_header(0, 0));
+        EXPECT_EQ(client.next_kind(), probe_reply) << "after " << r.what;
+    }
+}
+
+TEST_F(Server, ReadsAHeaderAndPayloadSplitAcrossWrites) {
+    connect();
+    const std::vector<uint8_t> payload = raw_speak("Split.");
+    std::vector<uint8_t> header;
+    put_u32(header, 2);
+    put_u32(header, uint32_t(payload.size()));
+    for (std::size_t i = 0; i < header.size(); i += 3)
+        ASSERT_TRUE(client.send({header.begin() + i, header.begin() + std::min(i + 3, header.size())}));
+    for (std::size_t i = 0; i < payload.size(); i += 5) {
+        Sleep(20);
+        ASSERT_TRUE(client.send({payload.begin() + i, payload.begin() + std::min(i + 5, payload.size())}));
+    }
+    EXPECT_EQ(read_speak_answer(client).last, done);
+}
+
+TEST_F(Server, StopDuringStreamingIsAnsweredAfterDoneAndClearedByTheNextSpeak) {
+    connect();
+    std::string text;
+    for (int i = 0; i < 10; ++i) text += "Many words to speak here. ";
+    ASSERT_TRUE(client.send_message(2, raw_speak(text)));
+    raw_message first;
+    ASSERT_TRUE(client.read(first));
+    ASSERT_EQ(first.kind, audio);
+    ASSERT_TRUE(client.send_header(3, 0));
+    EXPECT_EQ(read_speak_answer(client).last, done);
+    EXPECT_EQ(client.next_kind(), ack) << "the stop's ack follows done";
+
+    ASSERT_TRUE(client.send_message(2, raw_speak("Again.")));
+    const speak_answer again = read_speak_answer(client);
+    EXPECT_EQ(again.last, done);
+    EXPECT_GT(again.audio_bytes, 0u) << "the stop flag was cleared";
+    ASSERT_TRUE(client.send_header(1, 0));
+    EXPECT_EQ(client.next_kind(), voice_list);
+
+    ASSERT_TRUE(client.send_header(3, 0));
+    EXPECT_EQ(client.next_kind(), ack);
+    ASSERT_TRUE(client.send_header(0, 0));
+    EXPECT_EQ(client.next_kind(), probe_reply);
+}
+
+TEST_F(Server, OversizeHeadersEndTheConnectionAndTheServerServesTheNextClient) {
+    for (uint32_t length : {0x80000000u, 0xFFFFFFFFu, 64u * 1024 * 1024 + 1}) {
+        connect();
+        ASSERT_TRUE(client.send_header(2, length));
+        EXPECT_EQ(client.next_kind(), failed_read) << length;
+        client.close();
+    }
+    connect();
+    ASSERT_TRUE(client.send_header(0, 0));
+    EXPECT_EQ(client.next_kind(), probe_reply);
+}
+
+TEST_F(Server, ClientsThatLeaveEarlyDoNotDisturbIt) {
+    connect();
+    client.close();  // connects and closes at once
+
+    const process_result died = wait_process(start_process(helper_exe, L"speak-and-die \"" + server_exe + L"\""));
+    EXPECT_TRUE(died.exited);
+    EXPECT_EQ(died.exit_code, 7u) << "the helper received audio before dying";
+
+    connect();
+    ASSERT_TRUE(client.send_header(0, 0));
+    EXPECT_EQ(client.next_kind(), probe_reply);
+    ASSERT_TRUE(client.send_message(2, raw_speak("Still here.")));
+    EXPECT_EQ(read_speak_answer(client).last, done);
+}
+
+TEST_F(Server, ASecondServerExitsZeroAndLeavesTheFirstServing) {
+    connect();
+    const process_result second = wait_process(start_process(server_exe));
+    ASSERT_TRUE(second.exited);
+    EXPECT_EQ(second.exit_code, 0u);
+    ASSERT_TRUE(client.send_header(0, 0));
+    EXPECT_EQ(client.next_kind(), probe_reply);
+    EXPECT_EQ(count_processes(L"OrvaneServer.exe"), 1);
+}
+
+namespace {
+
+struct killer {
+    DWORD server_pid = 0;
+    int blocks = 0;
+    static bool on_audio(const void*, uint32_t, void* context) {
+        auto& self = *static_cast<killer*>(context);
+        if (self.blocks++ == 0) {
+            pipe::unique_handle process(OpenProcess(PROCESS_TERMINATE, FALSE, self.server_pid));
+            TerminateProcess(process.get(), 9);
+        }
+        return true;
+    }
+};
+
+DWORD running_server_pid() {
+    raw_client probe;
+    if (!probe.connect()) return 0;
+    ULONG pid = 0;
+    GetNamedPipeServerProcessId(probe.handle(), &pid);
+    return pid;
+}
+
+}  // namespace
+
+TEST_F(Server, ShutdownIsAcknowledgedAndTheMutexAndPipeDisappear) {
+    ASSERT_TRUE(wait_until(server_ready));
+    const DWORD pid = running_server_pid();
+    pipe::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    ASSERT_TRUE(process.valid());
+    connect();
+    ASSERT_TRUE(client.send_header(4, 0));
+    EXPECT_EQ(client.next_kind(), ack);
+    EXPECT_EQ(client.next_kind(), failed_read) << "connection closed after the ack";
+    const process_result ended = wait_process(process);
+    EXPECT_TRUE(ended.exited);
+    EXPECT_EQ(ended.exit_code, 0u);
+    EXPECT_FALSE(mutex_exists());
+    EXPECT_FALSE(pipe_exists());
+}
+
+// Runs last: it launches its own server through the client and ends by
+// shutting the new one down.
+TEST_F(Server, KilledInTheMiddleOfASpeakTheClientFailsAndTheNextSpeakStartsANewServer) {
+    pipe_client speaker(server_exe);
+    ASSERT_TRUE(speaker.speak("Start.", 0, 0, 1.0f, 0, -1, nullptr, nullptr) ||
+                (wait_until(server_ready) && speaker.speak("Start.", 0, 0, 1.0f, 0, -1, nullptr, nullptr)));
+    killer kill;
+    kill.server_pid = running_server_pid();
+    ASSERT_NE(kill.server_pid, 0u);
+    pipe::unique_handle victim(OpenProcess(SYNCHRONIZE, FALSE, kill.server_pid));
+    std::string text;
+    for (int i = 0; i < 20; ++i) text += "Speaking for a while now. ";
+    EXPECT_FALSE(speaker.speak(text.c_str(), 0, 0, 1.0f, 0, -1, killer::on_audio, &kill));
+    EXPECT_GE(kill.blocks, 1);
+    // Under user-mode emulation Wine may never finish terminating a 32-bit
+    // process from outside; the server's mutex then outlives it.
+    if (WaitForSingleObject(victim.get(), 60 * 1000) != WAIT_OBJECT_0)
+        GTEST_SKIP() << "TerminateProcess did not end the emulated server process";
+    ASSERT_TRUE(wait_until([] { return !mutex_exists(); }));
+
+    // The next speak launches the server; where it starts slower than the
+    // client's short connect window, a retry once it runs succeeds.
+    bool spoke = speaker.speak("Back again.", 0, 0, 1.0f, 0, -1, nullptr, nullptr);
+    EXPECT_TRUE(wait_until([] { return mutex_exists(); })) << "the speak launched a server";
+    for (int retry = 0; !spoke && retry < 3; ++retry) {
+        ASSERT_TRUE(wait_until(server_ready));
+        spoke = speaker.speak("Back again.", 0, 0, 1.0f, 0, -1, nullptr, nullptr);
+    }
+    EXPECT_TRUE(spoke);
+    EXPECT_NE(running_server_pid(), kill.server_pid);
+    speaker.shutdown_server();
+    EXPECT_TRUE(wait_until([] { return !mutex_exists(); }));
+}
+
