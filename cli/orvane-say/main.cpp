@@ -1,0 +1,178 @@
+// orvane-say: a command-line SAPI host. It does what the SAPI runtime does
+// for an application: finds the voices through the registered token
+// enumerators, creates the engine a token names, and drives its Speak with
+// a fragment list and an output site of its own; the audio goes to a WAV file.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/orvane-say/event_json.h"
+#include "cli/orvane-say/options.h"
+#include "com/ascii_compare.h"
+#include "sapi/utf8.h"
+#include "standins/sapi_host/engine_site.h"
+#include "standins/sapi_host/fragment_chain.h"
+#include "standins/sapi_host/fragment_list.h"
+#include "standins/sapi_host/voice_list.h"
+#include "tests/support/wav.h"
+
+using namespace Orvane;
+
+namespace {
+
+constexpr int exit_failure = 1;
+constexpr int exit_usage = 2;
+
+struct failure : std::runtime_error {
+    failure(const std::string& what, int code) : std::runtime_error(what), code(code) {}
+    int code;
+};
+
+std::vector<std::wstring> command_line() {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> args;
+    for (int i = 1; argv && i < count; ++i) args.emplace_back(argv[i]);
+    LocalFree(argv);
+    return args;
+}
+
+std::wstring from_utf8(const std::string& bytes, const std::string& what) {
+    std::string text = bytes;
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+    if (text.empty()) return {};
+    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(text.size()), nullptr, 0);
+    if (units <= 0) throw failure(what + " is not valid UTF-8", exit_failure);
+    std::wstring wide(size_t(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(text.size()), wide.data(), units);
+    return wide;
+}
+
+std::wstring read_text_file(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (!in) throw failure("cannot read " + sapi::to_utf8(path.c_str()), exit_failure);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return from_utf8(bytes, sapi::to_utf8(path.c_str()));
+}
+
+const sapi_host::voice& choose_voice(const std::vector<sapi_host::voice>& voices, const say::options& o) {
+    for (const auto& v : voices) {
+        if (!o.voice.empty() && utils::ascii_icompare(v.name, o.voice) == 0) return v;
+        if (!o.gender.empty() && utils::ascii_icompare(v.gender, o.gender) == 0) return v;
+    }
+    if (!o.voice.empty()) throw failure("no voice named " + sapi::to_utf8(o.voice.c_str()) + " (see --list)", exit_usage);
+    if (!o.gender.empty()) throw failure("no " + sapi::to_utf8(o.gender.c_str()) + " voice", exit_usage);
+    return voices.front();
+}
+
+std::vector<sapi_host::fragment> make_fragments(const say::options& o) {
+    const std::wstring text = o.file ? read_text_file(*o.file) : *o.text;
+    std::vector<sapi_host::fragment> fragments;
+    if (o.xml) {
+        try {
+            fragments = sapi_host::xml_fragments(text);
+        } catch (const sapi_host::xml_error& e) {
+            throw failure(std::string("invalid XML: ") + e.what(), exit_usage);
+        }
+    } else {
+        fragments = sapi_host::plain_fragments(text);
+    }
+    for (auto& f : fragments) f.state.middle_adj += o.pitch;
+    return fragments;
+}
+
+void check_format(ISpTTSEngine* engine) {
+    GUID format_id{};
+    WAVEFORMATEX* format = nullptr;
+    const HRESULT hr = engine->GetOutputFormat(&SPDFID_WaveFormatEx, nullptr, &format_id, &format);
+    if (FAILED(hr)) throw sapi_host::com_failure("GetOutputFormat", hr);
+    const bool pcm = format && format->wFormatTag == WAVE_FORMAT_PCM && format->nChannels == 1 &&
+                     format->nSamplesPerSec == 11025 && format->wBitsPerSample == 16;
+    CoTaskMemFree(format);
+    if (!pcm) throw failure("the engine announced an unexpected audio format", exit_failure);
+}
+
+int list_voices(const std::vector<sapi_host::voice>& voices) {
+    for (size_t i = 0; i < voices.size(); ++i)
+        std::printf("%2zu  %-10s  %-6s  %s\n", i, sapi::to_utf8(voices[i].name.c_str()).c_str(),
+                    sapi::to_utf8(voices[i].gender.c_str()).c_str(), sapi::to_utf8(voices[i].id.c_str()).c_str());
+    return 0;
+}
+
+int speak(const std::vector<sapi_host::voice>& voices, const say::options& o) {
+    const sapi_host::voice& voice = choose_voice(voices, o);
+    const std::vector<sapi_host::fragment> fragments = make_fragments(o);
+    com::com_ptr<ISpTTSEngine> engine = sapi_host::create_engine(voice.token.get());
+    check_format(engine.get());
+
+    sapi_host::engine_site site;
+    site.rate = o.rate;
+    site.volume = static_cast<USHORT>(o.volume);
+    if (o.events)
+        site.on_event = [](const sapi_host::recorded_event& e) { std::printf("%s\n", say::event_json(e).c_str()); };
+    size_t text_length = 0;
+    for (const auto& f : fragments) text_length += f.text.size();
+    uint64_t next_report = 0;
+    if (text_length > 2000)  // long input: show that it is moving
+        site.on_audio = [&next_report](uint64_t bytes) {
+            if (bytes < next_report) return;
+            std::fprintf(stderr, "\rorvane-say: %.1f s of audio", double(bytes) / 22050.0);
+            next_report = bytes + 22050 * 5;
+        };
+
+    sapi_host::fragment_chain chain(fragments);
+    if (chain.head()) {
+        WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 22050, 2, 16, 0};
+        const HRESULT hr = engine->Speak(SPF_DEFAULT, SPDFID_WaveFormatEx, &format, chain.head(), &site);
+        if (FAILED(hr)) throw sapi_host::com_failure("Speak", hr);
+    }
+    if (next_report) std::fprintf(stderr, "\n");
+
+    std::vector<int16_t> samples(site.audio.size() / 2);
+    if (!samples.empty()) memcpy(samples.data(), site.audio.data(), samples.size() * 2);
+    try {
+        testing::write_wav(std::filesystem::path(o.out), samples);
+    } catch (const std::exception& e) {
+        throw failure("cannot write " + sapi::to_utf8(o.out.c_str()) + ": " + e.what(), exit_failure);
+    }
+    std::fprintf(stderr, "orvane-say: %s, %.2f s of audio in %s\n", sapi::to_utf8(voice.name.c_str()).c_str(),
+                 double(samples.size()) / 11025.0, sapi::to_utf8(o.out.c_str()).c_str());
+    return 0;
+}
+
+struct com_apartment {
+    com_apartment() : hr(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ~com_apartment() {
+        if (SUCCEEDED(hr)) CoUninitialize();
+    }
+    HRESULT hr;
+};
+
+}  // namespace
+
+int main() {
+    say::options o;
+    try {
+        o = say::parse_options(command_line());
+    } catch (const say::usage_error& e) {
+        std::fprintf(stderr, "orvane-say: %s (%s)\n", e.what(), say::usage_line);
+        return exit_usage;
+    }
+    try {
+        com_apartment apartment;
+        if (FAILED(apartment.hr)) throw sapi_host::com_failure("CoInitializeEx", apartment.hr);
+        const std::vector<sapi_host::voice> voices = sapi_host::registered_voices();
+        if (voices.empty()) throw failure("no voices are registered (register OrvaneSAPI.dll with regsvr32)", exit_failure);
+        return o.list ? list_voices(voices) : speak(voices, o);
+    } catch (const failure& e) {
+        std::fprintf(stderr, "orvane-say: %s\n", e.what());
+        return e.code;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "orvane-say: %s\n", e.what());
+        return exit_failure;
+    }
+}
