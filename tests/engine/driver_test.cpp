@@ -21,9 +21,7 @@ using namespace Orvane::engine::testing;
 
 namespace {
 
-// What winmm answers to calls that are no driver's. The hooks go in first:
-// enabling them suspends the other threads of the process, and Wine's audio
-// threads, once a device was probed, must not be caught in that.
+// What winmm answers by itself, taken before any hook exists.
 struct real_results {
     MMRESULT open = 0;
     MMRESULT close_foreign = 0;
@@ -57,7 +55,6 @@ MMRESULT open_foreign(HWAVEOUT* opened = nullptr) {
 class real_results_environment : public ::testing::Environment {
 public:
     void SetUp() override {
-        install_hooks();
         baseline.open = open_foreign();
         baseline.close_foreign = waveOutClose(foreign_handle);
     }
