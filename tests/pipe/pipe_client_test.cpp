@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -155,6 +156,26 @@ TEST_F(PipeClient, RefusedFirstBlockSendsOneStopAndTheNextVoiceListSucceeds) {
     }
     server.join();
     EXPECT_EQ(server.kinds_received, (std::vector<uint32_t>{2, stop, 1}));
+}
+
+TEST_F(PipeClient, ServerGoneInTheMiddleOfASpeakFailsItAndTheNextSpeakReconnects) {
+    std::unique_ptr<fake_server> next;  // outlives the client, whose close ends its thread
+    pipe_client client(own_exe());
+    auto dying = std::make_unique<fake_server>([](fake_server& s) {
+        raw_message message;
+        if (s.read(message)) s.send_audio({1, 2, 3, 4});
+    });
+    std::vector<uint8_t> received;
+    auto keep = [](const void*, uint32_t byte_count, void* context) {
+        static_cast<std::vector<uint8_t>*>(context)->push_back(uint8_t(byte_count));
+        return true;
+    };
+    EXPECT_FALSE(client.speak("Hello", 0, 0, 1.0f, 0, -1, keep, &received));
+    EXPECT_EQ(received, std::vector<uint8_t>{4});
+    dying.reset();
+    next = std::make_unique<fake_server>(speaking_script);
+    EXPECT_TRUE(client.speak("Again", 0, 0, 1.0f, 0, -1, keep, &received));
+    EXPECT_EQ(received.size(), 4u);
 }
 
 TEST_F(PipeClient, AcceptsTheServerUnderAnySpellingOfItsPath) {
