@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# orvane-say of one bitness against the registered voices: every voice
+# speaks, events come out as JSON lines, bad arguments are refused.
+# Usage: say_test.sh 32|64
+set -u
+bits=$1
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tools/wine-env"
+dist=$orvane_build/dist
+say="$dist/tools/orvane-say$bits.exe"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passes=0
+
+check() {  # description, command status (0 = ok)
+  if [ "$2" = 0 ]; then passes=$((passes + 1)); else echo "FAIL: $1"; failures=$((failures + 1)); fi
+}
+run() { "$root/tools/wine-run" "$say" "$@"; }
+winpath() { winepath -w "$1" 2>/dev/null; }
+
+# Every voice speaks something of about the expected length.
+mapfile -t names < <(run --list | awk '{print $2}')
+check "--list shows fourteen voices" "$([ "${#names[@]}" = 14 ]; echo $?)"
+for name in "${names[@]}"; do
+  run --voice "$name" --out "$(winpath "$work/$name.wav")" "Hi there." 2>/dev/null
+  size=$(stat -c %s "$work/$name.wav" 2>/dev/null || echo 0)
+  # 9 characters of about 60 ms each, 16-bit at 11025 Hz, plus the header.
+  check "$name speaks" "$([ "$size" -gt 10000 ] && [ "$size" -lt 14000 ]; echo $?)"
+done
+
+# Events of an XML text with bookmarks, as JSON lines in order: each
+# character is 660 samples of 2 bytes, so "One " ends at byte 5280.
+run --events --xml --out "$(winpath "$work/events.wav")" \
+  '<bookmark mark="1"/>One <bookmark mark="x2"/>two<silence msec="100"/><bookmark mark="-3"/>' >"$work/events.json" 2>/dev/null
+check "events run" $?
+expected='{"event":"bookmark","offset":0,"wparam":1,"lparam":0,"text":"1"}
+{"event":"sentence","offset":0,"wparam":4,"lparam":20}
+{"event":"word","offset":0,"wparam":3,"lparam":20}
+{"event":"bookmark","offset":5280,"wparam":0,"lparam":0,"text":"x2"}
+{"event":"sentence","offset":5280,"wparam":3,"lparam":45}
+{"event":"word","offset":5280,"wparam":3,"lparam":45}
+{"event":"bookmark","offset":9240,"wparam":-3,"lparam":0,"text":"-3"}'
+check "event lines" "$([ "$(tr -d '\r' <"$work/events.json")" = "$expected" ]; echo $?)"
+[ "$failures" = 0 ] || { echo "got:"; cat "$work/events.json"; }
+
+# Bad arguments: exit 2 and one line on standard error.
+for args in "--rate 11 --out x.wav hi" "--volume -1 --out x.wav hi" "--pitch 26 --out x.wav hi" \
+            "--out x.wav" "hi" "--bogus --out x.wav hi" "--gender other --out x.wav hi" \
+            "--voice Nobody --out x.wav hi" "--xml --out x.wav <rate speed=x>a</rate>" "--list extra"; do
+  # shellcheck disable=SC2086
+  run $args >/dev/null 2>"$work/err"
+  status=$?
+  check "'$args' gives exit 2 (got $status)" "$([ "$status" = 2 ] && [ "$(wc -l <"$work/err")" = 1 ]; echo $?)"
+done
+run --file "$(winpath "$work/missing.txt")" --out "$(winpath "$work/m.wav")" >/dev/null 2>&1
+check "a missing file gives exit 1" "$([ $? = 1 ]; echo $?)"
+
+echo "$passes passed, $failures failed"
+[ "$failures" = 0 ]
