@@ -1,0 +1,37 @@
+// Figures only the 32-bit build can measure: the legacy engine's own
+// synthesis without wave output, and the driver's time-stretch.
+#include "bench/driver_figures.h"
+
+#include "bench/texts.h"
+#include "engine/text_normalise.h"
+#include "engine/utterance.h"
+#include "standins/o32_tts/synth.h"
+
+namespace Orvane::bench {
+
+double time_in_memory_synthesis(const std::string& text, results& out) {
+    // The very utterance the driver hands to the engine for voice 0.
+    const std::string utterance = engine::build_utterance(engine::normalise_text(text), 0, -1);
+    const auto start = clock_type::now();
+    const std::vector<int16_t> pcm = standin::synthesize(utterance, standin::synth_params{});
+    const double ms = ms_since(start);
+    out.fact("long_synthesize_bytes", double(pcm.size() * 2));
+    return ms;
+}
+
+void measure_stretch(const options& opts, results& out, direct_speaker& direct) {
+    const std::string text = text_of_characters(opts.sizes.stretch_characters);
+    out.fact("stretch_characters", double(text.size()));
+    for (int run = 0; run < opts.sizes.long_runs; ++run) {
+        for (const float speed : {1.0f, 1.5f}) {
+            audio_probe probe;
+            direct.speak(text, speed, probe);
+            const double ms = ms_since(probe.start);
+            const std::string name = speed == 1.0f ? "stretch_1_0" : "stretch_1_5";
+            out.add(name + "_ms", ms);
+            out.fact(name + "_bytes", double(probe.bytes));
+        }
+    }
+}
+
+}  // namespace Orvane::bench

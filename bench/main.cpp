@@ -1,0 +1,41 @@
+// Benchmark program of one build: measures, writes the raw samples as JSON
+// for tools/bench, which makes the figures. Exit codes: 0 written,
+// 1 a measurement or the output failed, 2 usage error.
+#include <windows.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "bench/figures.h"
+
+namespace {
+
+struct com_apartment {
+    com_apartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    ~com_apartment() { CoUninitialize(); }
+    com_apartment(const com_apartment&) = delete;
+    com_apartment& operator=(const com_apartment&) = delete;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace Orvane::bench;
+    std::string error;
+    const auto opts = parse_options(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!opts) {
+        std::fprintf(stderr, "%s\n%s\n", error.c_str(), usage);
+        return 2;
+    }
+    try {
+        com_apartment apartment;
+        results out(program_name());
+        out.fact("tiny", opts->tiny ? 1.0 : 0.0);
+        run_figures(*opts, out);
+        out.write(opts->out);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", program_name(), e.what());
+        return 1;
+    }
+}

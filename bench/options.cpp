@@ -1,0 +1,35 @@
+#include "bench/options.h"
+
+namespace Orvane::bench {
+
+const char* const usage = "usage: orvane-bench [--tiny] --out FILE.json [--server PATH\\OrvaneServer.exe]";
+
+run_sizes full_sizes() { return {20000, 10000, 2000, 2000, 5, 20, 3, 5, 3, {10, 100, 1000}}; }
+
+run_sizes tiny_sizes() { return {300, 300, 20, 100, 1, 2, 1, 1, 1, {2, 5}}; }
+
+std::optional<options> parse_options(const std::vector<std::string>& args, std::string& error) {
+    options parsed;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool has_value = i + 1 < args.size();
+        if (arg == "--tiny") {
+            parsed.tiny = true;
+        } else if ((arg == "--out" || arg == "--server") && has_value) {
+            const std::string& value = args[++i];
+            if (arg == "--out") parsed.out = value;
+            else parsed.server = value;
+        } else {
+            error = "unknown or incomplete argument: " + arg;
+            return std::nullopt;
+        }
+    }
+    if (parsed.out.empty()) {
+        error = "--out is required";
+        return std::nullopt;
+    }
+    parsed.sizes = parsed.tiny ? tiny_sizes() : full_sizes();
+    return parsed;
+}
+
+}  // namespace Orvane::bench

@@ -1,0 +1,39 @@
+#pragma once
+// Command line of the benchmark programs and the sizes of their runs.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Orvane::bench {
+
+struct run_sizes {
+    size_t long_characters;    // the long text of the overhead figures
+    size_t abort_characters;   // the fragment aborted in its middle
+    size_t many_words;         // the long text of the streaming figure
+    size_t stretch_characters;
+    int long_runs;
+    int short_runs;            // one-sentence and one-word requests
+    int abort_runs;
+    int stream_runs;
+    int cold_runs;
+    std::vector<int> memory_checkpoints;  // utterances after which the server is measured
+};
+
+struct options {
+    bool tiny = false;
+    std::string out;          // JSON file
+    std::string server;       // OrvaneServer.exe (64-bit program), as given
+    run_sizes sizes;
+};
+
+// The full sizes, or a tiny run that only proves every path works.
+run_sizes full_sizes();
+run_sizes tiny_sizes();
+
+extern const char* const usage;
+
+// Empty on a usage error, with `error` saying why.
+std::optional<options> parse_options(const std::vector<std::string>& args, std::string& error);
+
+}  // namespace Orvane::bench

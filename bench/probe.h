@@ -1,0 +1,29 @@
+#pragma once
+// An audio callback that times a request: when its first block came, how
+// many bytes arrived, and optionally a copy of every block.
+
+#include <cstdint>
+#include <vector>
+
+#include "bench/results.h"
+
+namespace Orvane::bench {
+
+// Same shape as the driver's and the pipe client's callbacks.
+using block_sink = bool (*)(const void* data, uint32_t byte_count, void* context);
+
+struct audio_probe {
+    clock_type::time_point start = clock_type::now();
+    clock_type::time_point first{};
+    bool any = false;
+    uint64_t bytes = 0;
+    std::vector<uint8_t>* keep = nullptr;  // every block appended here when set
+    bool refuse_after_first = false;       // only the first block is wanted
+    bool refuse_all = false;               // no block is wanted
+
+    static bool take(const void* data, uint32_t byte_count, void* context);
+
+    double first_audio_ms() const { return any ? ms_between(start, first) : -1.0; }
+};
+
+}  // namespace Orvane::bench
