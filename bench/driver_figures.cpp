@@ -1,6 +1,7 @@
 // Figures only the 32-bit build can measure: the legacy engine's own
 // synthesis without wave output, and the driver's time-stretch.
 #include "bench/driver_figures.h"
+#include "bench/figures.h"
 
 #include "bench/texts.h"
 #include "engine/text_normalise.h"
@@ -22,6 +23,8 @@ double time_in_memory_synthesis(const std::string& text, results& out) {
 void measure_stretch(const options& opts, results& out, direct_speaker& direct) {
     const std::string text = text_of_characters(opts.sizes.stretch_characters);
     out.fact("stretch_characters", double(text.size()));
+    audio_probe warm;  // Sonic's first stream
+    direct.speak(one_sentence(), 1.5f, warm);
     for (int run = 0; run < opts.sizes.long_runs; ++run) {
         for (const float speed : {1.0f, 1.5f}) {
             audio_probe probe;

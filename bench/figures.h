@@ -21,6 +21,7 @@ const char* program_name();
 void run_figures(const options& opts, results& out);
 
 // Both builds.
+void measure_message_cost(const options& opts, results& out);
 void measure_long_text(const options& opts, results& out, direct_speaker& direct, sapi_runner& sapi,
                        const synthesis_baseline& baseline);
 void measure_first_audio(const options& opts, results& out, direct_speaker& direct);

@@ -40,6 +40,7 @@ void run_figures(const options& opts, results& out) {
     client_scope scope(server);
     direct_speaker direct;
     sapi_runner sapi;
+    measure_message_cost(opts, out);
     measure_long_text(opts, out, direct, sapi, nullptr);
     measure_first_audio(opts, out, direct);
     measure_streaming(opts, out, direct);

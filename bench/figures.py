@@ -1,0 +1,197 @@
+#!/usr/bin/env python3
+"""Turns the samples of the benchmark programs into figures: medians,
+spreads, ratios against their baselines and targets. Prints a table and
+writes the whole result as JSON.
+
+usage: figures.py OUT.json MACHINE.json PROGRAM.json...
+"""
+import json
+import statistics
+import sys
+
+
+# What dominates each figure's cost on the machine the figures were taken on.
+NOTES = {
+}
+
+
+def quantile(values, q):
+    ordered = sorted(values)
+    position = (len(ordered) - 1) * q
+    low = int(position)
+    high = min(low + 1, len(ordered) - 1)
+    return ordered[low] + (ordered[high] - ordered[low]) * (position - low)
+
+
+def summary(values):
+    if not values:
+        return None
+    return {"n": len(values), "median": statistics.median(values), "min": min(values), "max": max(values),
+            "q1": quantile(values, 0.25), "q3": quantile(values, 0.75)}
+
+
+class Programs:
+    def __init__(self, documents):
+        self.by_build = {}
+        for document in documents:
+            build = "32" if document["program"].endswith("32") else "64"
+            self.by_build[build] = document
+
+    def series(self, build, name):
+        document = self.by_build.get(build)
+        if not document or name not in document["series"]:
+            return []
+        return [v for v in document["series"][name]["values"] if v is not None]
+
+    def fact(self, build, name, default=None):
+        document = self.by_build.get(build)
+        return document["facts"].get(name, default) if document else default
+
+
+def ratio_figure(name, build, subject, baseline, limit, paired, note):
+    s, b = summary(subject), summary(baseline)
+    figure = {"figure": name, "build": build, "unit": "ms", "subject": s, "baseline": b, "target": f"<= {limit}"}
+    if s and b and b["median"] > 0:
+        figure["ratio"] = s["median"] / b["median"]
+        if paired and len(subject) == len(baseline):
+            ratios = [x / y for x, y in zip(subject, baseline) if y > 0]
+            figure["ratio_range"] = [min(ratios), max(ratios)]
+        else:
+            figure["ratio_range"] = [s["min"] / b["max"], s["max"] / b["min"]]
+        figure["met"] = figure["ratio"] <= limit
+    figure["note"] = note
+    return figure
+
+
+def value_figure(name, build, values, limit, note, unit="ms", extra=None):
+    s = summary(values)
+    figure = {"figure": name, "build": build, "unit": unit, "subject": s,
+              "target": f"< {limit} {unit}" if limit is not None else "report"}
+    if s and limit is not None:
+        figure["met"] = s["median"] < limit
+    figure.update(extra or {})
+    figure["note"] = note
+    return figure
+
+
+def make_figures(p, notes):
+    figures = []
+    note = lambda key: notes.get(key, "")
+    figures.append(ratio_figure("capture overhead", "32", p.series("32", "long_direct_ms"),
+                                p.series("32", "long_synthesize_ms"), 1.05, True, note("capture")))
+    figures.append(ratio_figure("pipe overhead", "64 vs 32", p.series("64", "long_direct_ms"),
+                                p.series("32", "long_direct_ms"), 1.15, False, note("pipe")))
+    for build, limit, key in (("32", 5, "first_in_process"), ("64", 10, "first_pipe")):
+        values = p.series(build, "sentence_first_audio_ms")
+        audio_ms = p.fact(build, "sentence_audio_ms")
+        extra = {}
+        if values and audio_ms:
+            extra["fraction_of_sentence_audio"] = statistics.median(values) / audio_ms
+            extra["sentence_audio_ms"] = audio_ms
+        where = "in-process" if build == "32" else "through the pipe"
+        figures.append(value_figure(f"time to first audio, warm, {where}", build, values, limit, note(key),
+                                    extra=extra))
+    for build in ("32", "64"):
+        figures.append(ratio_figure("streaming (first audio, 2000 words vs 1)", build,
+                                    p.series(build, "many_words_first_audio_ms"),
+                                    p.series(build, "one_word_first_audio_ms"), 1.2, True, note("streaming")))
+    for build in ("32", "64"):
+        bound = p.series(build, "abort_fragment_undelivered_ms")
+        extra = {"whole_fragment_undelivered_ms": summary(bound)} if bound else {}
+        figures.append(value_figure("abort latency (mid 10000-character fragment)", build,
+                                    p.series(build, "abort_latency_ms"), None, note("abort"), extra=extra))
+    launch, connect = p.series("64", "cold_launch_ms"), p.series("64", "cold_connect_ms")
+    figures.append(value_figure("cold start (first Speak to first audio, no server)", "64",
+                                p.series("64", "cold_first_audio_ms"), 1000, note("cold"),
+                                extra={"server_start_ms": summary(launch), "connect_after_start_ms": summary(connect)}))
+    figures.append(ratio_figure("time-stretch cost (speed 1.5 vs 1.0)", "32", p.series("32", "stretch_1_5_ms"),
+                                p.series("32", "stretch_1_0_ms"), 1.3, True, note("stretch")))
+    for build in ("32", "64"):
+        figures.append(ratio_figure("SAPI layer overhead (engine Speak vs back-end)", build,
+                                    p.series(build, "long_sapi_ms"), p.series(build, "long_direct_ms"), 1.10, True,
+                                    note("sapi")))
+    figures.append(memory_figure(p, note("memory")))
+    return figures
+
+
+def memory_figure(p, note):
+    checkpoints = p.series("64", "server_checkpoint_utterances")
+    private, handles = p.series("64", "server_private_bytes"), p.series("64", "server_handles")
+    figure = {"figure": "server memory and handles", "build": "64 (server 32)", "unit": "bytes/handles",
+              "target": "no growth beyond noise", "note": note}
+    if len(checkpoints) >= 2 and len(private) == len(checkpoints) == len(handles):
+        figure["after"] = {str(int(c)): {"private_bytes": b, "handles": h}
+                           for c, b, h in zip(checkpoints, private, handles)}
+        figure["private_growth_bytes"] = private[-1] - private[0]
+        figure["handle_growth"] = handles[-1] - handles[0]
+        # Noise: the heap grows in pages and Wine keeps a few caches; a leak
+        # of one allocation or handle per utterance would show as hundreds.
+        figure["met"] = figure["private_growth_bytes"] <= 256 * 1024 and figure["handle_growth"] <= 2
+    return figure
+
+
+def describe(s, unit="ms"):
+    if not s:
+        return "not measured"
+    scale = 1.0
+    if unit == "bytes":
+        scale, unit = 1.0 / 1024, "KiB"
+    return (f"{s['median'] * scale:.3g} {unit} [{s['min'] * scale:.3g}-{s['max'] * scale:.3g}, "
+            f"IQR {s['q1'] * scale:.3g}-{s['q3'] * scale:.3g}, n={s['n']}]")
+
+
+def table_rows(figures):
+    for f in figures:
+        if f["figure"].startswith("server memory"):
+            after = f.get("after", {})
+            measured = ", ".join(f"{k}: {v['private_bytes'] / 1024:.0f} KiB/{v['handles']:.0f} h"
+                                 for k, v in after.items()) or "not measured"
+            result = (f"+{f['private_growth_bytes'] / 1024:.0f} KiB, {f['handle_growth']:+.0f} handles"
+                      if after else "")
+            yield f["figure"], f["build"], measured, "", result, f["target"], f.get("met")
+            continue
+        baseline = describe(f.get("baseline")) if "baseline" in f else ""
+        if "ratio" in f:
+            lo, hi = f["ratio_range"]
+            result = f"{f['ratio']:.3f} ({lo:.3f}-{hi:.3f})"
+        elif "fraction_of_sentence_audio" in f:
+            result = f"{100 * f['fraction_of_sentence_audio']:.3f}% of {f['sentence_audio_ms']:.0f} ms audio"
+        elif "whole_fragment_undelivered_ms" in f:
+            result = f"whole fragment undelivered: {describe(f['whole_fragment_undelivered_ms'])}"
+        elif "server_start_ms" in f:
+            result = f"server start {describe(f['server_start_ms'])}"
+        else:
+            result = ""
+        yield f["figure"], f["build"], describe(f.get("subject")), baseline, result, f["target"], f.get("met")
+
+
+def print_table(figures, machine):
+    print(f"Machine: {machine.get('cpu')}, {machine.get('cores')} cores; {machine.get('note', '')}")
+    header = ("figure", "build", "measured: median [min-max, IQR, n]", "baseline", "ratio / result", "target", "met")
+    rows = [header] + [tuple("" if c is None else ("yes" if c is True else "NO" if c is False else str(c))
+                             for c in row) for row in table_rows(figures)]
+    widths = [max(len(r[i]) for r in rows) for i in range(len(header))]
+    for index, row in enumerate(rows):
+        print("  ".join(c.ljust(w) for c, w in zip(row, widths)).rstrip())
+        if index == 0:
+            print("  ".join("-" * w for w in widths))
+
+
+def main(argv):
+    if len(argv) < 4:
+        sys.exit(__doc__)
+    out, machine_file, program_files = argv[1], argv[2], argv[3:]
+    with open(machine_file) as f:
+        machine = json.load(f)
+    documents = []
+    for name in program_files:
+        with open(name) as f:
+            documents.append(json.load(f))
+    figures = make_figures(Programs(documents), NOTES)
+    with open(out, "w") as f:
+        json.dump({"machine": machine, "figures": figures, "samples": documents}, f, indent=2)
+    print_table(figures, machine)
+
+
+if __name__ == "__main__":
+    main(sys.argv)
