@@ -1,5 +1,7 @@
 #include "com/task_memory.h"
 
+#include <climits>
+
 #include <objbase.h>
 
 #include <cstring>
@@ -39,7 +41,7 @@ std::wstring utf8_to_wide(const char* text) {
 }
 
 std::string wide_to_utf8(std::wstring_view text) {
-    if (text.empty()) return {};
+    if (text.empty() || text.size() > size_t(INT_MAX)) return {};
     const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     if (length <= 0) return {};
     std::string narrow(size_t(length), '\0');

@@ -7,7 +7,7 @@
 #include "sapi/speak_events.h"
 #include "sapi/speak_parameters.h"
 #include "sapi/tts_engine.h"
-#include "sapi/utf8.h"
+#include "com/task_memory.h"
 
 namespace Orvane::sapi {
 namespace {
@@ -103,7 +103,7 @@ HRESULT ISpTTSEngineImpl::Speak(DWORD, REFGUID, const WAVEFORMATEX*, const SPVTE
                 case SPVA_Speak:
                 case SPVA_SpellOut: {
                     if (fragment->ulTextLen == 0 || !fragment->pTextStart) break;
-                    const std::string text = to_utf8(fragment->pTextStart, fragment->ulTextLen);
+                    const std::string text = utils::wide_to_utf8(std::wstring_view(fragment->pTextStart, fragment->ulTextLen));
                     if (text.empty()) break;
                     if (state.sentence_interest) queue_sentence(site, *fragment, context.bytes_written);
                     if (state.word_interest) queue_words(site, *fragment, context.bytes_written);

@@ -2,7 +2,7 @@
 
 #include "com/com_boundary.h"
 #include "com/out_ptr.h"
-#include "sapi/utf8.h"
+#include "com/task_memory.h"
 
 namespace Orvane::sapi {
 
@@ -32,7 +32,7 @@ HRESULT ISpTTSEngineImpl::SetObjectToken(ISpObjectToken* new_token) {
     if (FAILED(attributes->GetStringValue(L"Name", name.put()))) return E_INVALIDARG;
     return com::com_boundary([&] {
         voice_index = 0;
-        voice_index = speech_backend::find_voice(to_utf8(name.get()));
+        voice_index = speech_backend::find_voice(utils::wide_to_utf8(name.get() ? name.get() : L""));
         new_token->AddRef();
         token = com::com_ptr<ISpObjectToken>::attach(new_token);
         return S_OK;

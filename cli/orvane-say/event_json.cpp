@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "sapi/utf8.h"
+#include "com/task_memory.h"
 
 namespace Orvane::say {
 namespace {
@@ -43,7 +43,7 @@ std::string event_json(const sapi_host::recorded_event& e) {
     std::string line = std::string("{\"event\":\"") + event_name(e.id) + "\",\"offset\":" +
                        std::to_string(e.audio_offset) + ",\"wparam\":" + std::to_string(wparam) +
                        ",\"lparam\":" + std::to_string(lparam);
-    if (has_text) line += ",\"text\":" + json_string(sapi::to_utf8(e.text.c_str()));
+    if (has_text) line += ",\"text\":" + json_string(utils::wide_to_utf8(e.text));
     return line + "}";
 }
 

@@ -13,7 +13,7 @@
 #include "cli/orvane-say/event_json.h"
 #include "cli/orvane-say/options.h"
 #include "com/ascii_compare.h"
-#include "sapi/utf8.h"
+#include "com/task_memory.h"
 #include "standins/sapi_host/engine_site.h"
 #include "standins/sapi_host/fragment_chain.h"
 #include "standins/sapi_host/fragment_list.h"
@@ -54,9 +54,9 @@ std::wstring from_utf8(const std::string& bytes, const std::string& what) {
 
 std::wstring read_text_file(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) throw failure("cannot read " + sapi::to_utf8(path.c_str()), exit_failure);
+    if (!in) throw failure("cannot read " + utils::wide_to_utf8(path), exit_failure);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return from_utf8(bytes, sapi::to_utf8(path.c_str()));
+    return from_utf8(bytes, utils::wide_to_utf8(path));
 }
 
 const sapi_host::voice& choose_voice(const std::vector<sapi_host::voice>& voices, const say::options& o) {
@@ -64,8 +64,8 @@ const sapi_host::voice& choose_voice(const std::vector<sapi_host::voice>& voices
         if (!o.voice.empty() && utils::ascii_icompare(v.name, o.voice) == 0) return v;
         if (!o.gender.empty() && utils::ascii_icompare(v.gender, o.gender) == 0) return v;
     }
-    if (!o.voice.empty()) throw failure("no voice named " + sapi::to_utf8(o.voice.c_str()) + " (see --list)", exit_usage);
-    if (!o.gender.empty()) throw failure("no " + sapi::to_utf8(o.gender.c_str()) + " voice", exit_usage);
+    if (!o.voice.empty()) throw failure("no voice named " + utils::wide_to_utf8(o.voice) + " (see --list)", exit_usage);
+    if (!o.gender.empty()) throw failure("no " + utils::wide_to_utf8(o.gender) + " voice", exit_usage);
     return voices.front();
 }
 
@@ -98,8 +98,8 @@ void check_format(ISpTTSEngine* engine) {
 
 int list_voices(const std::vector<sapi_host::voice>& voices) {
     for (size_t i = 0; i < voices.size(); ++i)
-        std::printf("%2zu  %-10s  %-6s  %s\n", i, sapi::to_utf8(voices[i].name.c_str()).c_str(),
-                    sapi::to_utf8(voices[i].gender.c_str()).c_str(), sapi::to_utf8(voices[i].id.c_str()).c_str());
+        std::printf("%2zu  %-10s  %-6s  %s\n", i, utils::wide_to_utf8(voices[i].name).c_str(),
+                    utils::wide_to_utf8(voices[i].gender).c_str(), utils::wide_to_utf8(voices[i].id).c_str());
     return 0;
 }
 
@@ -137,10 +137,10 @@ int speak(const std::vector<sapi_host::voice>& voices, const say::options& o) {
     try {
         testing::write_wav(std::filesystem::path(o.out), samples);
     } catch (const std::exception& e) {
-        throw failure("cannot write " + sapi::to_utf8(o.out.c_str()) + ": " + e.what(), exit_failure);
+        throw failure("cannot write " + utils::wide_to_utf8(o.out) + ": " + e.what(), exit_failure);
     }
-    std::fprintf(stderr, "orvane-say: %s, %.2f s of audio in %s\n", sapi::to_utf8(voice.name.c_str()).c_str(),
-                 double(samples.size()) / 11025.0, sapi::to_utf8(o.out.c_str()).c_str());
+    std::fprintf(stderr, "orvane-say: %s, %.2f s of audio in %s\n", utils::wide_to_utf8(voice.name).c_str(),
+                 double(samples.size()) / 11025.0, utils::wide_to_utf8(o.out).c_str());
     return 0;
 }
 
