@@ -68,6 +68,9 @@ TEST(BenchOptions, NeedAnOutputAndRejectUnknownArguments) {
     EXPECT_EQ(tiny->sizes.long_characters, tiny_sizes().long_characters);
     EXPECT_EQ(parse_options({"--out", "x.json"}, error)->sizes.long_characters, 20000u);
 
-    const std::vector<std::vector<std::string>> bad = {{}, {"--tiny"}, {"--out"}, {"--out", "x", "--speed"}, {"x"}};
+    EXPECT_EQ(parse_options({"--long-text", "t.txt"}, error)->text_out, "t.txt");
+
+    const std::vector<std::vector<std::string>> bad = {
+        {}, {"--tiny"}, {"--out"}, {"--out", "x", "--speed"}, {"x"}, {"--out", "x", "--long-text", "t"}};
     for (const auto& args : bad) EXPECT_FALSE(parse_options(args, error)) << args.size();
 }

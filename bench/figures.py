@@ -31,20 +31,20 @@ def summary(values):
 
 
 class Programs:
-    def __init__(self, documents):
-        self.by_build = {}
-        for document in documents:
-            build = "32" if document["program"].endswith("32") else "64"
-            self.by_build[build] = document
+    """The documents of the benchmark programs (orvane-bench32/64) and of the
+    runner's own timings of the SAPI host (orvane-say32/64)."""
 
-    def series(self, build, name):
-        document = self.by_build.get(build)
+    def __init__(self, documents):
+        self.documents = {document["program"]: document for document in documents}
+
+    def series(self, build, name, program="orvane-bench"):
+        document = self.documents.get(program + build)
         if not document or name not in document["series"]:
             return []
         return [v for v in document["series"][name]["values"] if v is not None]
 
     def fact(self, build, name, default=None):
-        document = self.by_build.get(build)
+        document = self.documents.get("orvane-bench" + build)
         return document["facts"].get(name, default) if document else default
 
 
@@ -110,23 +110,36 @@ def make_figures(p, notes):
         figures.append(ratio_figure("SAPI layer overhead (engine Speak vs back-end)", build,
                                     p.series(build, "long_sapi_ms"), p.series(build, "long_direct_ms"), 1.10, True,
                                     note("sapi")))
+    for build in ("32", "64"):
+        # The host's own start, voice lookup and WAV writing cancel out
+        # between a one-word and the long text.
+        long, word = p.series(build, "say_long_ms", "orvane-say"), p.series(build, "say_word_ms", "orvane-say")
+        if long and len(long) == len(word):
+            figures.append(ratio_figure("SAPI host overhead (orvane-say long minus one word, vs back-end)", build,
+                                        [a - b for a, b in zip(long, word)], p.series(build, "long_direct_ms"),
+                                        1.10, False, note("say")))
     figures.append(memory_figure(p, note("memory")))
     return figures
 
 
 def memory_figure(p, note):
     checkpoints = p.series("64", "server_checkpoint_utterances")
-    private, handles = p.series("64", "server_private_bytes"), p.series("64", "server_handles")
+    # Wine reports no private bytes for another process; the working set
+    # (resident size) then stands in for them.
+    memory_name = "private_bytes"
+    memory = p.series("64", "server_private_bytes")
+    if not any(memory):
+        memory_name, memory = "working_set_bytes", p.series("64", "server_working_set_bytes")
+    handles = p.series("64", "server_handles")
     figure = {"figure": "server memory and handles", "build": "64 (server 32)", "unit": "bytes/handles",
-              "target": "no growth beyond noise", "note": note}
-    if len(checkpoints) >= 2 and len(private) == len(checkpoints) == len(handles):
-        figure["after"] = {str(int(c)): {"private_bytes": b, "handles": h}
-                           for c, b, h in zip(checkpoints, private, handles)}
-        figure["private_growth_bytes"] = private[-1] - private[0]
+              "target": "no growth beyond noise", "memory_counter": memory_name, "note": note}
+    if len(checkpoints) >= 2 and len(memory) == len(checkpoints) == len(handles):
+        figure["after"] = {str(int(c)): {memory_name: b, "handles": h} for c, b, h in zip(checkpoints, memory, handles)}
+        figure["memory_growth_bytes"] = memory[-1] - memory[0]
         figure["handle_growth"] = handles[-1] - handles[0]
         # Noise: the heap grows in pages and Wine keeps a few caches; a leak
         # of one allocation or handle per utterance would show as hundreds.
-        figure["met"] = figure["private_growth_bytes"] <= 256 * 1024 and figure["handle_growth"] <= 2
+        figure["met"] = figure["memory_growth_bytes"] <= 256 * 1024 and figure["handle_growth"] <= 2
     return figure
 
 
@@ -136,17 +149,21 @@ def describe(s, unit="ms"):
     scale = 1.0
     if unit == "bytes":
         scale, unit = 1.0 / 1024, "KiB"
-    return (f"{s['median'] * scale:.3g} {unit} [{s['min'] * scale:.3g}-{s['max'] * scale:.3g}, "
-            f"IQR {s['q1'] * scale:.3g}-{s['q3'] * scale:.3g}, n={s['n']}]")
+    def number(value):
+        value *= scale
+        return f"{value:.0f}" if abs(value) >= 100 else f"{value:.1f}" if abs(value) >= 10 else f"{value:.2f}"
+    return (f"{number(s['median'])} {unit} [{number(s['min'])}-{number(s['max'])}, "
+            f"IQR {number(s['q1'])}-{number(s['q3'])}, n={s['n']}]")
 
 
 def table_rows(figures):
     for f in figures:
         if f["figure"].startswith("server memory"):
             after = f.get("after", {})
-            measured = ", ".join(f"{k}: {v['private_bytes'] / 1024:.0f} KiB/{v['handles']:.0f} h"
+            counter = f["memory_counter"]
+            measured = ", ".join(f"after {k}: {v[counter] / 1024:.0f} KiB {counter.split('_')[0]}, {v['handles']:.0f} handles"
                                  for k, v in after.items()) or "not measured"
-            result = (f"+{f['private_growth_bytes'] / 1024:.0f} KiB, {f['handle_growth']:+.0f} handles"
+            result = (f"{f['memory_growth_bytes'] / 1024:+.0f} KiB, {f['handle_growth']:+.0f} handles"
                       if after else "")
             yield f["figure"], f["build"], measured, "", result, f["target"], f.get("met")
             continue

@@ -5,10 +5,22 @@
 
 #include <cstdio>
 #include <exception>
+#include <fstream>
 
 #include "bench/figures.h"
+#include "bench/texts.h"
 
 namespace {
+
+// The long text, for timing a whole SAPI host on exactly what we speak.
+int write_long_text(const Orvane::bench::options& opts) {
+    std::ofstream file(opts.text_out, std::ios::binary | std::ios::trunc);
+    file << Orvane::bench::text_of_characters(opts.sizes.long_characters);
+    file.close();
+    if (file) return 0;
+    std::fprintf(stderr, "cannot write %s\n", opts.text_out.c_str());
+    return 1;
+}
 
 struct com_apartment {
     com_apartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
@@ -27,6 +39,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n%s\n", error.c_str(), usage);
         return 2;
     }
+    if (!opts->text_out.empty()) return write_long_text(*opts);
     try {
         com_apartment apartment;
         results out(program_name());

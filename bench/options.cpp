@@ -2,7 +2,9 @@
 
 namespace Orvane::bench {
 
-const char* const usage = "usage: orvane-bench [--tiny] --out FILE.json [--server PATH\\OrvaneServer.exe]";
+const char* const usage =
+    "usage: orvane-bench [--tiny] --out FILE.json [--server PATH\\OrvaneServer.exe]\n"
+    "       orvane-bench [--tiny] --long-text FILE.txt   (writes the long text the figures speak)";
 
 run_sizes full_sizes() { return {20000, 10000, 2000, 2000, 5, 20, 3, 5, 3, {10, 100, 1000}}; }
 
@@ -15,17 +17,18 @@ std::optional<options> parse_options(const std::vector<std::string>& args, std::
         const bool has_value = i + 1 < args.size();
         if (arg == "--tiny") {
             parsed.tiny = true;
-        } else if ((arg == "--out" || arg == "--server") && has_value) {
+        } else if ((arg == "--out" || arg == "--server" || arg == "--long-text") && has_value) {
             const std::string& value = args[++i];
             if (arg == "--out") parsed.out = value;
-            else parsed.server = value;
+            else if (arg == "--server") parsed.server = value;
+            else parsed.text_out = value;
         } else {
             error = "unknown or incomplete argument: " + arg;
             return std::nullopt;
         }
     }
-    if (parsed.out.empty()) {
-        error = "--out is required";
+    if (parsed.out.empty() == parsed.text_out.empty()) {
+        error = "give either --out or --long-text";
         return std::nullopt;
     }
     parsed.sizes = parsed.tiny ? tiny_sizes() : full_sizes();

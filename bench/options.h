@@ -24,6 +24,7 @@ struct options {
     bool tiny = false;
     std::string out;          // JSON file
     std::string server;       // OrvaneServer.exe (64-bit program), as given
+    std::string text_out;     // only write the long text here, measure nothing
     run_sizes sizes;
 };
 

@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "bench/figures.h"
 #include "bench/texts.h"
@@ -23,13 +26,48 @@ struct server_counters {
     double handles;
 };
 
+// The system-wide handle table (information class 16), for the handles of
+// another process where GetProcessHandleCount answers 0 (Wine).
+struct system_handle_entry {
+    ULONG owner;
+    BYTE type;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+};
+using query_system_fn = LONG(WINAPI*)(ULONG information_class, PVOID buffer, ULONG length, PULONG needed);
+
+double handles_in_system_table(DWORD process_id) {
+    const auto query = reinterpret_cast<query_system_fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    std::vector<uint8_t> buffer(1 << 20);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        const LONG status = query(16, buffer.data(), ULONG(buffer.size()), &needed);
+        if (status >= 0) {
+            ULONG_PTR count = 0;
+            memcpy(&count, buffer.data(), sizeof(ULONG));
+            const auto* entries = reinterpret_cast<const system_handle_entry*>(buffer.data() + sizeof(ULONG_PTR));
+            const size_t room = (buffer.size() - sizeof(ULONG_PTR)) / sizeof(system_handle_entry);
+            double handles = 0;
+            for (size_t i = 0; i < count && i < room; ++i) handles += entries[i].owner == process_id ? 1 : 0;
+            return handles;
+        }
+        buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
+    }
+    return 0;
+}
+
 server_counters read_counters(HANDLE process) {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     DWORD handles = 0;
-    if (!K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory) ||
-        !GetProcessHandleCount(process, &handles))
-        throw std::runtime_error("cannot read the server's memory or handle count");
+    if (!K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
+        throw std::runtime_error("cannot read the server's memory counters");
+    if (!GetProcessHandleCount(process, &handles) || handles == 0)
+        return {double(memory.PrivateUsage), double(memory.WorkingSetSize), handles_in_system_table(GetProcessId(process))};
     return {double(memory.PrivateUsage), double(memory.WorkingSetSize), double(handles)};
 }
 
