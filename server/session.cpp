@@ -1,5 +1,7 @@
 #include "server/session.h"
 
+#include <vector>
+
 #include "engine/catalogue.h"
 #include "engine/voice_table.h"
 
@@ -14,11 +16,17 @@ bool pipe_audio_sink(const void* data, uint32_t byte_count, void* user_data) {
     if (context.flags->stop) return false;
     // A block the client would refuse to read is not sent at all.
     if (byte_count > pipe::max_payload_length - pipe::audio_prefix_size) return false;
-    pipe::byte_stream& stream = *context.stream;
-    if (!pipe::write_header(stream, encode_header(reply_kind::audio, byte_count + 4))) return false;
+    // One write per block: every pipe write is a round trip to the Wine
+    // server, and under emulation those dominated the cost of speaking.
+    const auto header = encode_header(reply_kind::audio, byte_count + 4);
     const auto count = pipe::encode_u32(byte_count);
-    if (!stream.write(count.data(), count.size())) return false;
-    return byte_count == 0 || stream.write(data, byte_count);
+    std::vector<uint8_t> message;
+    message.reserve(header.size() + count.size() + byte_count);
+    message.insert(message.end(), header.begin(), header.end());
+    message.insert(message.end(), count.begin(), count.end());
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    if (byte_count > 0) message.insert(message.end(), bytes, bytes + byte_count);
+    return context.stream->write(message.data(), message.size());
 }
 
 void handle_list_voices(pipe::byte_stream& stream) {
