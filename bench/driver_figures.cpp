@@ -20,6 +20,24 @@ double time_in_memory_synthesis(const std::string& text, results& out) {
     return ms;
 }
 
+void measure_text_preparation(const options& opts, results& out) {
+    // What grows with the text before the first block: our preparation of
+    // the utterance, then the legacy engine reading all of it.
+    const std::string texts[] = {text_of_words(1), text_of_words(opts.sizes.many_words)};
+    const char* names[] = {"one_word", "many_words"};
+    for (int run = 0; run < opts.sizes.stream_runs; ++run) {
+        for (int i = 0; i < 2; ++i) {
+            auto start = clock_type::now();
+            const std::string utterance = engine::build_utterance(engine::normalise_text(texts[i]), 0, -1);
+            out.add(std::string(names[i]) + "_prepare_ms", ms_since(start));
+            start = clock_type::now();
+            standin::synth_stream stream(utterance, standin::synth_params{});
+            out.add(std::string(names[i]) + "_engine_parse_ms", ms_since(start));
+            if (stream.total_samples() == 0) out.fact("empty_utterance", names[i]);
+        }
+    }
+}
+
 void measure_stretch(const options& opts, results& out, direct_speaker& direct) {
     const std::string text = text_of_characters(opts.sizes.stretch_characters);
     out.fact("stretch_characters", double(text.size()));

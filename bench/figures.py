@@ -10,9 +10,46 @@ import statistics
 import sys
 
 
-# What dominates each figure's cost on the machine the figures were taken on.
-NOTES = {
-}
+def median_of(values):
+    return statistics.median(values) if values else float("nan")
+
+
+def notes_for(p):
+    """What dominates each figure's cost, with this run's own numbers."""
+    msg32 = median_of(p.series("32", "message_round_trip_us"))
+    msg64 = median_of(p.series("64", "message_round_trip_us"))
+    buffers = (p.fact("32", "long_direct_bytes") or 0) / 3072  # 4096 and 2048 bytes in turn
+    undelivered = {b: median_of(p.series(b, "abort_fragment_undelivered_ms")) for b in ("32", "64")}
+    launch = median_of(p.series("64", "cold_launch_ms"))
+    connect = median_of(p.series("64", "cold_connect_ms"))
+    return {
+        "capture": (f"The legacy engine plays about {buffers:.0f} buffers of 2-4 KB; each one costs a posted "
+                    f"buffer-done message and its dispatch by the engine's own pump (Wine server calls). One "
+                    f"post-and-peek round trip costs {msg32:.0f} us in the 32-bit process (qemu-i386) against "
+                    f"{msg64:.0f} us in a native 64-bit one, so messaging, not copying or hooking, dominates: "
+                    f"platform (Wine under emulation). The engine cannot go on without the release message."),
+        "pipe": ("The 32-bit server's own synthesis and buffer messaging (emulated) dominate; on top, each block "
+                 "costs the server three pipe writes (header, count, samples) and the client two reads."),
+        "first_in_process": "Building the utterance and synthesising the first 2-4 KB buffer; no setup is left warm.",
+        "first_pipe": "One request message, the server's first buffer and one audio message back.",
+        "streaming": ("The first block leaves after the engine's first buffer whatever the text length; only the "
+                      "text's normalisation and copying grow with it."),
+        "abort": (f"The legacy engine has no way to stop: after the abort the driver drops every further block, but "
+                  f"TtsWav returns only when the whole fragment is produced, so the latency is the time to "
+                  f"synthesise the rest of the fragment (whole fragment undelivered: 32-bit {undelivered['32']:.0f} "
+                  f"ms, 64-bit {undelivered['64']:.0f} ms; half of it remains at the abort). It grows with the text "
+                  f"left in the fragment being spoken when the abort comes."),
+        "cold": (f"Starting the 32-bit server under qemu-i386 until its mutex shows takes {launch:.0f} ms "
+                 f"(platform: emulated 32-bit process start and Wine); the client then pauses {connect:.0f} ms "
+                 f"before it connects (its fixed 300 ms wait after a launch)."),
+        "stretch": "Sonic's pitch-synchronous overlap-add on every sample, in emulated 32-bit code.",
+        "sapi": ("Two GetActions calls and one Write per block, the word and sentence events of the fragment and "
+                 "its UTF-8 conversion: small next to the back-end."),
+        "say": ("orvane-say as a whole (COM creation, token, WAV file), the run with one word subtracted; "
+                "process start under Wine varies by tens of ms, which shows in the spread."),
+        "memory": ("Handles counted from the system handle table; memory as the server's working set where Wine "
+                   "reports no private bytes for another process."),
+    }
 
 
 def quantile(values, q):
@@ -182,6 +219,15 @@ def table_rows(figures):
         yield f["figure"], f["build"], describe(f.get("subject")), baseline, result, f["target"], f.get("met")
 
 
+def markdown_table(figures):
+    lines = ["| figure | build | measured: median [min-max, IQR, n] | baseline | ratio (range) / result | target | met |",
+             "|---|---|---|---|---|---|---|"]
+    for row in table_rows(figures):
+        cells = ["" if c is None else ("yes" if c is True else "**no**" if c is False else str(c)) for c in row]
+        lines.append("| " + " | ".join(cells) + " |")
+    return "\n".join(lines) + "\n"
+
+
 def print_table(figures, machine):
     print(f"Machine: {machine.get('cpu')}, {machine.get('cores')} cores; {machine.get('note', '')}")
     header = ("figure", "build", "measured: median [min-max, IQR, n]", "baseline", "ratio / result", "target", "met")
@@ -204,9 +250,17 @@ def main(argv):
     for name in program_files:
         with open(name) as f:
             documents.append(json.load(f))
-    figures = make_figures(Programs(documents), NOTES)
+    programs = Programs(documents)
+    figures = make_figures(programs, notes_for(programs))
     with open(out, "w") as f:
         json.dump({"machine": machine, "figures": figures, "samples": documents}, f, indent=2)
+    with open(out.rsplit(".", 1)[0] + ".md", "w") as f:
+        f.write(markdown_table(figures))
+        seen = {}
+        for x in figures:
+            if x.get("note"):
+                seen.setdefault(x["figure"], x["note"])
+        f.write("\nWhat dominates the cost:\n\n" + "".join(f"- {k}: {v}\n" for k, v in seen.items()))
     print_table(figures, machine)
 
 

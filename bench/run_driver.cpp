@@ -13,6 +13,7 @@ void run_figures(const options& opts, results& out) {
     measure_long_text(opts, out, direct, sapi, time_in_memory_synthesis);
     measure_first_audio(opts, out, direct);
     measure_streaming(opts, out, direct);
+    measure_text_preparation(opts, out);
     measure_stretch(opts, out, direct);
     measure_abort(opts, out, direct, sapi);
 }
