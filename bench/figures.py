@@ -28,12 +28,19 @@ def notes_for(p):
                     f"post-and-peek round trip costs {msg32:.0f} us in the 32-bit process (qemu-i386) against "
                     f"{msg64:.0f} us in a native 64-bit one, so messaging, not copying or hooking, dominates: "
                     f"platform (Wine under emulation). The engine cannot go on without the release message."),
-        "pipe": ("The 32-bit server's own synthesis and buffer messaging (emulated) dominate; on top, each block "
-                 "costs the server three pipe writes (header, count, samples) and the client two reads."),
+        "pipe": ("Per 2-4 KB block the server makes one pipe write (three before the server was changed to send "
+                 "a block in one write) and the client two reads; each is a Wine server round trip, in the emulated "
+                 "server and again in the client, and the two processes and the wineserver hand the block on "
+                 "through context switches on 2 shared cores. The pipe, not synthesis, dominates: platform cost per "
+                 "message; fewer, larger messages would be the lever."),
         "first_in_process": "Building the utterance and synthesising the first 2-4 KB buffer; no setup is left warm.",
         "first_pipe": "One request message, the server's first buffer and one audio message back.",
-        "streaming": ("The first block leaves after the engine's first buffer whatever the text length; only the "
-                      "text's normalisation and copying grow with it."),
+        "streaming": (f"Both stay far below a millisecond in-process; what grows with the text before the first "
+                      f"block is our utterance preparation ({median_of(p.series('32', 'many_words_prepare_ms')):.2f} ms "
+                      f"for 2000 words) and the legacy engine reading the whole text "
+                      f"({median_of(p.series('32', 'many_words_engine_parse_ms')):.2f} ms), linear passes in emulated "
+                      f"code; through the pipe the request's text is copied and sent as well. The ratio misses "
+                      f"because the one-word baseline is only a few tenths of a millisecond."),
         "abort": (f"The legacy engine has no way to stop: after the abort the driver drops every further block, but "
                   f"TtsWav returns only when the whole fragment is produced, so the latency is the time to "
                   f"synthesise the rest of the fragment (whole fragment undelivered: 32-bit {undelivered['32']:.0f} "
@@ -43,8 +50,10 @@ def notes_for(p):
                  f"(platform: emulated 32-bit process start and Wine); the client then pauses {connect:.0f} ms "
                  f"before it connects (its fixed 300 ms wait after a launch)."),
         "stretch": "Sonic's pitch-synchronous overlap-add on every sample, in emulated 32-bit code.",
-        "sapi": ("Two GetActions calls and one Write per block, the word and sentence events of the fragment and "
-                 "its UTF-8 conversion: small next to the back-end."),
+        "sapi": ("Per block two GetActions calls and one Write; per fragment its UTF-8 conversion and word events. "
+                 "64-bit: lost in the pipe's cost. 32-bit: the engine's own driver (a second legacy instance with "
+                 "its own window) runs the same messaging as the bare driver, yet the run is slower by more than "
+                 "the per-block work explains; not yet found (next step: a profile of the 32-bit run)."),
         "say": ("orvane-say as a whole (COM creation, token, WAV file), the run with one word subtracted; "
                 "process start under Wine varies by tens of ms, which shows in the spread."),
         "memory": ("Handles counted from the system handle table; memory as the server's working set where Wine "
