@@ -62,9 +62,13 @@ void install_hooks() {
     if (hooks_installed.load()) return;
     // Pinned first: from the moment a hook is enabled, winmm calls into us.
     pin_this_module();
-    HMODULE winmm = GetModuleHandleW(L"winmm.dll");
-    if (!winmm) winmm = LoadLibraryW(L"winmm.dll");  // stays loaded: the hooks patch it
+    // The hooks patch winmm's own code, so winmm must outlive whoever loaded
+    // it: when the legacy library is the only user and gets unloaded, winmm
+    // would go with it and come back unpatched. Our reference is pinned.
+    HMODULE winmm = LoadLibraryW(L"winmm.dll");
     if (winmm) {
+        HMODULE pinned = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"winmm.dll", &pinned);
         hook::initialize();
         attach(winmm, "waveOutOpen", &hooked_waveOutOpen, &real_waveOutOpen);
         attach(winmm, "waveOutPrepareHeader", &hooked_waveOutPrepareHeader, &real_waveOutPrepareHeader);

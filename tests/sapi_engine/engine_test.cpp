@@ -300,6 +300,7 @@ TEST_F(Engine, WriteFailuresAndPartialWrites) {
     const std::vector<fragment> two = {speak(L"first part"), speak(L"second")};
     engine_site whole;
     spoken(whole, two);
+    ASSERT_FALSE(whole.audio.empty());
     const size_t second_offset = whole.events[3].audio_offset;  // sentence event of "second"
 
     engine_site failing;
