@@ -9,7 +9,13 @@ source "$root/tools/wine-env"
 dist=$orvane_build/dist
 say="$dist/tools/orvane-say$bits.exe"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The 64-bit host starts the speech server, which would outlive the test and
+# hold its output open: ask it to go when the test ends.
+stop_server() {
+  [ "$bits" = 64 ] && "$root/tools/wine-run" "$dist/tools/orvane-pipe-say64.exe" --shutdown >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap stop_server EXIT
 failures=0
 passes=0
 
