@@ -2,6 +2,7 @@
 
 #include "com/com_boundary.h"
 #include "com/out_ptr.h"
+#include "engine/pcm_format.h"
 #include "com/task_memory.h"
 
 namespace Orvane::sapi {
@@ -13,13 +14,7 @@ HRESULT ISpTTSEngineImpl::GetOutputFormat(const GUID*, const WAVEFORMATEX*, GUID
     *format = nullptr;
     auto* pcm = static_cast<WAVEFORMATEX*>(CoTaskMemAlloc(sizeof(WAVEFORMATEX)));
     if (!pcm) return E_OUTOFMEMORY;
-    pcm->wFormatTag = WAVE_FORMAT_PCM;
-    pcm->nChannels = 1;
-    pcm->nSamplesPerSec = 11025;
-    pcm->nAvgBytesPerSec = 22050;
-    pcm->nBlockAlign = 2;
-    pcm->wBitsPerSample = 16;
-    pcm->cbSize = 0;
+    *pcm = engine::pcm_wave_format();
     *format = pcm;
     return S_OK;
 }

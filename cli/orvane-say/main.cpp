@@ -13,6 +13,7 @@
 #include "cli/orvane-say/event_json.h"
 #include "cli/orvane-say/options.h"
 #include "com/ascii_compare.h"
+#include "engine/pcm_format.h"
 #include "com/task_memory.h"
 #include "standins/sapi_host/engine_site.h"
 #include "standins/sapi_host/fragment_chain.h"
@@ -90,8 +91,10 @@ void check_format(ISpTTSEngine* engine) {
     WAVEFORMATEX* format = nullptr;
     const HRESULT hr = engine->GetOutputFormat(&SPDFID_WaveFormatEx, nullptr, &format_id, &format);
     if (FAILED(hr)) throw sapi_host::com_failure("GetOutputFormat", hr);
-    const bool pcm = format && format->wFormatTag == WAVE_FORMAT_PCM && format->nChannels == 1 &&
-                     format->nSamplesPerSec == 11025 && format->wBitsPerSample == 16;
+    const WAVEFORMATEX expected = engine::pcm_wave_format();
+    const bool pcm = format && format->wFormatTag == expected.wFormatTag && format->nChannels == expected.nChannels &&
+                     format->nSamplesPerSec == expected.nSamplesPerSec &&
+                     format->wBitsPerSample == expected.wBitsPerSample;
     CoTaskMemFree(format);
     if (!pcm) throw failure("the engine announced an unexpected audio format", exit_failure);
 }
@@ -126,7 +129,7 @@ int speak(const std::vector<sapi_host::voice>& voices, const say::options& o) {
 
     sapi_host::fragment_chain chain(fragments);
     if (chain.head()) {
-        WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 22050, 2, 16, 0};
+        WAVEFORMATEX format = engine::pcm_wave_format();
         const HRESULT hr = engine->Speak(SPF_DEFAULT, SPDFID_WaveFormatEx, &format, chain.head(), &site);
         if (FAILED(hr)) throw sapi_host::com_failure("Speak", hr);
     }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/pcm_format.h"
+
 namespace {
 
 std::wstring beside_exe(const wchar_t* file_name) {
@@ -24,7 +26,7 @@ struct winmm_answers {
 };
 
 winmm_answers ask_winmm() {
-    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 22050, 2, 16, 0};
+    WAVEFORMATEX format = Orvane::engine::pcm_wave_format();
     HWAVEOUT device = nullptr;
     winmm_answers answers{};
     answers.open = waveOutOpen(&device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);

@@ -13,6 +13,7 @@
 
 #include "engine/capture.h"
 #include "engine/notify_window.h"
+#include "engine/pcm_format.h"
 #include "tests/engine/driver_fixture.h"
 #include "tests/support/pitch.h"
 
@@ -30,21 +31,10 @@ real_results baseline;
 
 const HWAVEOUT foreign_handle = reinterpret_cast<HWAVEOUT>(static_cast<uintptr_t>(0x1234));
 
-WAVEFORMATEX pcm_format() {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = 11025;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 2;
-    format.nAvgBytesPerSec = 22050;
-    return format;
-}
-
 // Opens the default device with a callback argument that is no driver's;
 // closes it again if a device really opened.
 MMRESULT open_foreign(HWAVEOUT* opened = nullptr) {
-    WAVEFORMATEX format = pcm_format();
+    WAVEFORMATEX format = Orvane::engine::pcm_wave_format();
     HWAVEOUT device = nullptr;
     const MMRESULT result = waveOutOpen(&device, WAVE_MAPPER, &format, 0x5678, 0, CALLBACK_NULL);
     if (opened) *opened = device;
@@ -207,7 +197,7 @@ TEST_F(Driver, OnlyTheDriversOwnCallsAreCaptured) {
         if (c.calls != 1) return;
         foreign_open = open_foreign(&foreign_device);
         foreign_close = waveOutClose(foreign_handle);
-        WAVEFORMATEX format = pcm_format();
+        WAVEFORMATEX format = Orvane::engine::pcm_wave_format();
         own_open = waveOutOpen(&own_device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(speaking), 0,
                                CALLBACK_NULL);
         own_reset = waveOutReset(reinterpret_cast<HWAVEOUT>(speaking));

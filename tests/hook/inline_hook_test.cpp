@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/pcm_format.h"
 #include "tests/hook/hook_targets.h"
 
 using namespace Orvane::hook;
@@ -327,13 +328,7 @@ TEST(inline_hook, winmm_wave_output_functions_can_be_hooked) {
     ASSERT_EQ(create_hook(open, reinterpret_cast<void*>(&winmm::open_detour), slot(winmm::real_open)), status::ok);
     ASSERT_EQ(enable_all_hooks(), status::ok);
 
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = 11025;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 2;
-    format.nAvgBytesPerSec = 22050;
+    WAVEFORMATEX format = Orvane::engine::pcm_wave_format();
 
     // Through the import table, as any caller in the process would.
     HWAVEOUT handle = nullptr;
