@@ -1,5 +1,6 @@
 #include "server/session.h"
 
+#include <chrono>
 #include <vector>
 
 #include "engine/catalogue.h"
@@ -11,23 +12,24 @@ using pipe::encode_header;
 using pipe::reply_kind;
 using pipe::request_kind;
 
+namespace {
+
+double now_ms() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
 bool pipe_audio_sink(const void* data, uint32_t byte_count, void* user_data) {
     auto& context = *static_cast<sink_context*>(user_data);
     if (context.flags->stop) return false;
     // A block the client would refuse to read is not sent at all.
     if (byte_count > pipe::max_payload_length - pipe::audio_prefix_size) return false;
-    // One write per block: every pipe write is a round trip to the Wine
-    // server, and under emulation those dominated the cost of speaking.
-    const auto header = encode_header(reply_kind::audio, byte_count + 4);
-    const auto count = pipe::encode_u32(byte_count);
-    std::vector<uint8_t> message;
-    message.reserve(header.size() + count.size() + byte_count);
-    message.insert(message.end(), header.begin(), header.end());
-    message.insert(message.end(), count.begin(), count.end());
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    if (byte_count > 0) message.insert(message.end(), bytes, bytes + byte_count);
-    return context.stream->write(message.data(), message.size());
+    return context.batch.offer(*context.stream, data, byte_count, now_ms());
 }
+
+bool send_held_audio(sink_context& context) { return context.batch.flush(*context.stream, now_ms()); }
 
 void handle_list_voices(pipe::byte_stream& stream) {
     int count = 0;
@@ -46,8 +48,9 @@ void handle_speak(pipe::byte_stream& stream, const std::vector<uint8_t>& payload
         return;
     }
     flags.stop = false;
-    sink_context context{&stream, &flags};
+    sink_context context{&stream, &flags, {}};
     engine.speak(request, pipe_audio_sink, &context);
+    send_held_audio(context);  // a failure shows at the next read
     pipe::write_header(stream, encode_header(reply_kind::done));
 }
 

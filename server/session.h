@@ -9,6 +9,7 @@
 #include "engine/audio_callback.h"
 #include "pipe/message_io.h"
 #include "pipe/protocol.h"
+#include "server/audio_batch.h"
 
 namespace Orvane::server {
 
@@ -24,13 +25,16 @@ struct server_flags {
     bool quit = false;  // set by a shutdown request
 };
 
-// User data of pipe_audio_sink.
+// User data of pipe_audio_sink, for one speak request.
 struct sink_context {
     pipe::byte_stream* stream;
     server_flags* flags;
+    audio_batch batch;
 };
 
 bool pipe_audio_sink(const void* data, uint32_t byte_count, void* user_data);
+// Sends what the sink still holds; false when that write failed.
+bool send_held_audio(sink_context& context);
 
 void handle_list_voices(pipe::byte_stream& stream);
 void handle_speak(pipe::byte_stream& stream, const std::vector<uint8_t>& payload, server_flags& flags,

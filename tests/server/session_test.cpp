@@ -197,7 +197,7 @@ TEST(Session, AStopBetweenTwoSpeaksDoesNotSilenceTheSecond) {
 TEST(Session, SinkRefusesWhileStoppedAndAfterAFailedWrite) {
     memory_stream stream;
     server::server_flags flags;
-    server::sink_context context{&stream, &flags};
+    server::sink_context context{&stream, &flags, {}};
     const uint8_t block[4] = {1, 2, 3, 4};
     EXPECT_TRUE(server::pipe_audio_sink(block, 4, &context));
     flags.stop = true;
@@ -218,4 +218,29 @@ TEST(Session, ClientGoneDuringSpeakStopsTheEngine) {
     run.engine.blocks.assign(5, {9, 9});
     server::serve_session(stream, run.flags, run.engine);
     EXPECT_EQ(run.engine.blocks_taken, 1u);
+}
+
+TEST(Session, GatheredAudioIsWholeAndSentBeforeDone) {
+    // An engine far faster than real time: blocks are gathered into larger
+    // messages, and what is still held goes out before `done`.
+    memory_stream stream;
+    add_speak(stream, "Hello");
+    session_run run;
+    run.engine.blocks.clear();
+    std::vector<uint8_t> expected;
+    for (int i = 0; i < 300; ++i) {
+        run.engine.blocks.push_back(std::vector<uint8_t>(i % 2 ? 2048 : 4096, uint8_t(i)));
+        expected.insert(expected.end(), run.engine.blocks.back().begin(), run.engine.blocks.back().end());
+    }
+    server::serve_session(stream, run.flags, run.engine);
+    ASSERT_TRUE(parse_messages(stream.output, run.replies));
+    ASSERT_GE(run.replies.size(), 2u);
+    EXPECT_LT(run.replies.size(), 100u) << "blocks gathered";
+    EXPECT_EQ(run.replies.back().kind, done);
+    std::vector<uint8_t> audio_bytes;
+    for (std::size_t i = 0; i + 1 < run.replies.size(); ++i) {
+        ASSERT_EQ(run.replies[i].kind, audio);
+        audio_bytes.insert(audio_bytes.end(), run.replies[i].payload.begin() + 4, run.replies[i].payload.end());
+    }
+    EXPECT_EQ(audio_bytes, expected);
 }
