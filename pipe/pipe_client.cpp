@@ -3,8 +3,8 @@
 #include <exception>
 #include <mutex>
 
-#include "pipe/handle_stream.h"
 #include "pipe/names.h"
+#include "pipe/poll.h"
 #include "pipe/server_identity.h"
 #include "pipe/server_launch.h"
 #include "pipe/server_path.h"
@@ -13,10 +13,9 @@ namespace Orvane::pipe {
 namespace {
 
 constexpr int connect_attempts = 5;
-constexpr DWORD relaunch_pause_ms = 300;
+constexpr ULONGLONG relaunch_pause_ms = 300;  // the longest wait for the pipe per attempt
 constexpr DWORD busy_wait_ms = 1000;
-constexpr int shutdown_polls = 20;
-constexpr DWORD poll_interval_ms = 100;
+constexpr ULONGLONG shutdown_wait_ms = 2000;
 
 // Allocation failures inside an operation become a failed result.
 template <typename F>
@@ -26,6 +25,13 @@ bool guarded(F&& operation) {
     } catch (const std::exception&) {
         return false;
     }
+}
+
+// A server that was just started creates its pipe soon after its mutex;
+// sleeping the whole pause would add it to every cold start.
+void wait_for_pipe(ULONGLONG limit_ms) {
+    // Any answer but "no such pipe" means the pipe exists now.
+    poll_until([] { return WaitNamedPipeW(pipe_name, 1) || GetLastError() != ERROR_FILE_NOT_FOUND; }, limit_ms);
 }
 
 }  // namespace
@@ -51,18 +57,18 @@ bool pipe_client::connect_once(DWORD& error) {
     }
     DWORD mode = PIPE_READMODE_BYTE | PIPE_WAIT;
     SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr);
-    pipe_ = std::move(pipe);
+    connection_ = std::make_unique<pipe_connection>(std::move(pipe));
     return true;
 }
 
 bool pipe_client::ensure_connected() {
-    if (pipe_) return true;
+    if (connection_) return true;
     for (int attempt = 0; attempt < connect_attempts; ++attempt) {
         DWORD error = 0;
         if (connect_once(error)) return true;
         if (error == ERROR_FILE_NOT_FOUND) {
             if (attempt == 0) launch_server();
-            Sleep(relaunch_pause_ms);
+            wait_for_pipe(relaunch_pause_ms);
         } else if (error == ERROR_PIPE_BUSY) {
             WaitNamedPipeW(pipe_name, busy_wait_ms);
         } else {
@@ -73,10 +79,9 @@ bool pipe_client::ensure_connected() {
 }
 
 bool pipe_client::read_message(uint32_t& kind, std::vector<uint8_t>& payload) {
-    if (!pipe_) return false;
-    handle_stream stream(pipe_.get());
+    if (!connection_) return false;
     message_header header;
-    const bool whole = pipe::read_message(stream, header, payload) == read_result::ok;
+    const bool whole = pipe::read_message(connection_->stream(), header, payload) == read_result::ok;
     if (whole) kind = header.kind;
     return whole;
 }
@@ -86,8 +91,7 @@ bool pipe_client::list_voices(std::vector<voice_entry>& voices) {
     voices.clear();
     return guarded([&] {
         if (!ensure_connected()) return false;
-        handle_stream stream(pipe_.get());
-        const exchange_outcome outcome = request_voice_list(stream, voices);
+        const exchange_outcome outcome = request_voice_list(connection_->stream(), voices);
         if (!outcome.connection_usable) disconnect();
         return outcome.success;
     });
@@ -99,8 +103,7 @@ bool pipe_client::speak(const char* text, int32_t voice_index, int32_t rate, flo
     return guarded([&] {
         speak_request request{voice_index, rate, speed, volume, pitch, text ? std::string(text) : std::string()};
         if (!ensure_connected()) return false;
-        handle_stream stream(pipe_.get());
-        const exchange_outcome outcome = request_speech(stream, request, consumer, context);
+        const exchange_outcome outcome = request_speech(connection_->stream(), request, consumer, context);
         if (!outcome.connection_usable) disconnect();
         return outcome.success;
     });
@@ -111,13 +114,12 @@ void pipe_client::shutdown_server() {
     if (!server_running()) return;
     guarded([&] {
         if (ensure_connected()) {
-            handle_stream stream(pipe_.get());
-            request_shutdown(stream);
+            request_shutdown(connection_->stream());
             disconnect();
         }
         return true;
     });
-    for (int poll = 0; poll < shutdown_polls && server_running(); ++poll) Sleep(poll_interval_ms);
+    poll_until([] { return !server_running(); }, shutdown_wait_ms);
 }
 
 }  // namespace Orvane::pipe

@@ -7,12 +7,14 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "pipe/client_exchange.h"
 #include "pipe/critical_section.h"
 #include "pipe/handle.h"
+#include "pipe/pipe_connection.h"
 #include "pipe/protocol.h"
 
 namespace Orvane::pipe {
@@ -50,9 +52,9 @@ public:
 
 private:
     bool connect_once(DWORD& error);
-    void disconnect() { pipe_.reset(); }
+    void disconnect() { connection_.reset(); }
 
-    unique_handle pipe_;
+    std::unique_ptr<pipe_connection> connection_;
     std::wstring server_path_;
     critical_section lock_;
 };

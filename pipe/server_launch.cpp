@@ -4,14 +4,14 @@
 
 #include "pipe/handle.h"
 #include "pipe/names.h"
+#include "pipe/poll.h"
 #include "pipe/server_path.h"
 
 namespace Orvane::pipe {
 namespace {
 
 constexpr DWORD launch_wait_ms = 5000;
-constexpr int mutex_polls = 20;
-constexpr DWORD poll_interval_ms = 100;
+constexpr ULONGLONG mutex_wait_ms = 2000;  // for the started server's mutex
 
 bool start_hidden(const std::wstring& path) {
     STARTUPINFOW startup{};
@@ -27,9 +27,7 @@ bool start_hidden(const std::wstring& path) {
     return true;
 }
 
-void wait_for_server_mutex() {
-    for (int poll = 0; poll < mutex_polls && !server_mutex_exists(); ++poll) Sleep(poll_interval_ms);
-}
+void wait_for_server_mutex() { poll_until(server_mutex_exists, mutex_wait_ms); }
 
 }  // namespace
 
