@@ -135,15 +135,13 @@ int speak(const std::vector<sapi_host::voice>& voices, const say::options& o) {
     }
     if (next_report) std::fprintf(stderr, "\n");
 
-    std::vector<int16_t> samples(site.audio.size() / 2);
-    if (!samples.empty()) memcpy(samples.data(), site.audio.data(), samples.size() * 2);
     try {
-        testing::write_wav(std::filesystem::path(o.out), samples);
+        testing::write_wav_bytes(std::filesystem::path(o.out), site.audio.data(), site.audio.size());
     } catch (const std::exception& e) {
         throw failure("cannot write " + utils::wide_to_utf8(o.out) + ": " + e.what(), exit_failure);
     }
     std::fprintf(stderr, "orvane-say: %s, %.2f s of audio in %s\n", utils::wide_to_utf8(voice.name).c_str(),
-                 double(samples.size()) / 11025.0, utils::wide_to_utf8(o.out).c_str());
+                 double(site.audio.size() / 2) / engine::pcm_sample_rate, utils::wide_to_utf8(o.out).c_str());
     return 0;
 }
 

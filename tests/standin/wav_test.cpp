@@ -79,14 +79,24 @@ TEST(Wav, MalformedFilesAreRefusedWithAnError) {
 
 TEST(Wav, FilesOnDisk) {
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "orvane_wav_test.wav";
-    const std::vector<int16_t> samples{100, -200, 300};
-    write_wav(path, samples);
+    // Longer than one piece of the writer, with every byte value in turn.
+    std::vector<int16_t> samples(70001);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 257 - 30000);
+    for (const std::vector<int16_t>& written : {std::vector<int16_t>{100, -200, 300}, samples, std::vector<int16_t>{}}) {
+        write_wav(path, written);
+        EXPECT_EQ(read_wav(path).samples, written) << written.size() << " samples";
+    }
+    // Raw PCM bytes as SAPI delivers them; an odd last byte is left out.
+    const std::vector<uint8_t> pcm{0x64, 0x00, 0x38, 0xff, 0x7f};
+    write_wav_bytes(path, pcm.data(), pcm.size());
     const wav_audio audio = read_wav(path);
-    std::filesystem::remove(path);
     EXPECT_EQ(audio.sample_rate, 11025u);
-    EXPECT_EQ(audio.samples, samples);
+    EXPECT_EQ(audio.samples, (std::vector<int16_t>{100, -200}));
+    std::filesystem::remove(path);
     EXPECT_THROW(read_wav(path), wav_error) << "missing file";
-    EXPECT_THROW(write_wav(std::filesystem::temp_directory_path() / "no-such-dir" / "x.wav", samples), wav_error);
+    const auto unwritable = std::filesystem::temp_directory_path() / "no-such-dir" / "x.wav";
+    EXPECT_THROW(write_wav(unwritable, samples), wav_error);
+    EXPECT_THROW(write_wav_bytes(unwritable, pcm.data(), pcm.size()), wav_error);
 }
 
 }  // namespace

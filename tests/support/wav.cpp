@@ -1,5 +1,6 @@
 #include "tests/support/wav.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -52,11 +53,13 @@ format_chunk read_format(const uint8_t* body, uint32_t size) {
 
 }  // namespace
 
-std::vector<uint8_t> encode_wav(const int16_t* samples, size_t count, uint32_t sample_rate) {
+namespace {
+
+std::vector<uint8_t> wav_header(size_t count, uint32_t sample_rate) {
     if (count > (std::numeric_limits<uint32_t>::max() - header_bytes) / 2) throw wav_error("too many samples for a WAV");
     const auto data_bytes = static_cast<uint32_t>(count * 2);
     std::vector<uint8_t> out;
-    out.reserve(header_bytes + data_bytes);
+    out.reserve(header_bytes);
     put_tag(out, "RIFF");
     put32(out, static_cast<uint32_t>(header_bytes - 8 + data_bytes));
     put_tag(out, "WAVE");
@@ -70,8 +73,54 @@ std::vector<uint8_t> encode_wav(const int16_t* samples, size_t count, uint32_t s
     put16(out, 16);
     put_tag(out, "data");
     put32(out, data_bytes);
-    for (size_t i = 0; i < count; ++i) put16(out, static_cast<uint16_t>(samples[i]));
     return out;
+}
+
+// Little-endian bytes of `count` samples into `out`, which has room for them.
+void put_samples(uint8_t* out, const int16_t* samples, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const auto v = static_cast<uint16_t>(samples[i]);
+        out[2 * i] = static_cast<uint8_t>(v & 0xff);
+        out[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+    }
+}
+
+void check_written(std::ofstream& file, const std::filesystem::path& path) {
+    file.close();
+    if (!file) throw wav_error("cannot write " + path.u8string());
+}
+
+}  // namespace
+
+std::vector<uint8_t> encode_wav(const int16_t* samples, size_t count, uint32_t sample_rate) {
+    std::vector<uint8_t> out = wav_header(count, sample_rate);
+    out.resize(header_bytes + count * 2);
+    put_samples(out.data() + header_bytes, samples, count);
+    return out;
+}
+
+void write_wav(const std::filesystem::path& path, const std::vector<int16_t>& samples, uint32_t sample_rate) {
+    const std::vector<uint8_t> header = wav_header(samples.size(), sample_rate);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    // In pieces: a long recording is not copied whole once more.
+    constexpr size_t piece = 32 * 1024;
+    std::vector<uint8_t> bytes(piece * 2);
+    for (size_t at = 0; at < samples.size() && file; at += piece) {
+        const size_t n = std::min(piece, samples.size() - at);
+        put_samples(bytes.data(), samples.data() + at, n);
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(n * 2));
+    }
+    check_written(file, path);
+}
+
+void write_wav_bytes(const std::filesystem::path& path, const uint8_t* pcm, size_t byte_count, uint32_t sample_rate) {
+    const size_t count = byte_count / 2;
+    const std::vector<uint8_t> header = wav_header(count, sample_rate);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    if (count) file.write(reinterpret_cast<const char*>(pcm), static_cast<std::streamsize>(count * 2));
+    check_written(file, path);
 }
 
 wav_audio decode_wav(const uint8_t* data, size_t size) {
@@ -100,14 +149,6 @@ wav_audio decode_wav(const uint8_t* data, size_t size) {
         if (pos > size) break;
     }
     throw wav_error("WAV has no data chunk");
-}
-
-void write_wav(const std::filesystem::path& path, const std::vector<int16_t>& samples, uint32_t sample_rate) {
-    const std::vector<uint8_t> bytes = encode_wav(samples.data(), samples.size(), sample_rate);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) throw wav_error("cannot write " + path.u8string());
 }
 
 wav_audio read_wav(const std::filesystem::path& path) {

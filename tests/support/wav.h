@@ -24,7 +24,12 @@ std::vector<uint8_t> encode_wav(const int16_t* samples, size_t count, uint32_t s
 // Throws wav_error for anything but well-formed 16-bit mono PCM.
 wav_audio decode_wav(const uint8_t* data, size_t size);
 
+// Both throw wav_error when the file cannot be written whole.
 void write_wav(const std::filesystem::path& path, const std::vector<int16_t>& samples, uint32_t sample_rate = 11025);
+// From 16-bit little-endian PCM bytes as SAPI hands them over, without a
+// copy; an odd last byte is left out.
+void write_wav_bytes(const std::filesystem::path& path, const uint8_t* pcm, size_t byte_count,
+                     uint32_t sample_rate = 11025);
 wav_audio read_wav(const std::filesystem::path& path);
 
 }  // namespace Orvane::testing
