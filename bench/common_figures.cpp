@@ -14,13 +14,16 @@ constexpr double pcm_bytes_per_ms = 2.0 * standin::sample_rate / 1000.0;
 // blocks never reallocates in the middle of a timed run.
 size_t audio_bytes_of(const std::string& text) { return text.size() * standin::base_segment_samples * 2 + 4096; }
 
-double timed_direct(direct_speaker& direct, const std::string& text, std::vector<uint8_t>& keep) {
+double timed_direct(direct_speaker& direct, const std::string& text, std::vector<uint8_t>& keep,
+                    uint64_t* blocks = nullptr) {
     keep.clear();
     keep.reserve(audio_bytes_of(text));
     audio_probe probe;
     probe.keep = &keep;
     direct.speak(text, 1.0f, probe);
-    return ms_since(probe.start);
+    const double ms = ms_since(probe.start);
+    if (blocks) *blocks = probe.blocks;
+    return ms;
 }
 
 double timed_sapi(sapi_runner& sapi, const std::wstring& text, size_t reserve, size_t& bytes) {
@@ -49,12 +52,27 @@ void measure_long_text(const options& opts, results& out, direct_speaker& direct
     timed_sapi(sapi, widen(one_sentence()), 0, bytes);
     for (int run = 0; run < opts.sizes.long_runs; ++run) {
         if (baseline) out.add("long_synthesize_ms", baseline(text, out));
-        out.add("long_direct_ms", timed_direct(direct, text, keep));
-        out.fact("long_direct_bytes", double(keep.size()));
-        out.fact("long_audio_ms", double(keep.size()) / pcm_bytes_per_ms);
-        keep = {};  // the site below needs the room
-        out.add("long_sapi_ms", timed_sapi(sapi, wide, audio_bytes_of(text), bytes));
-        out.fact("long_sapi_bytes", double(bytes));
+        auto run_direct = [&] {
+            uint64_t blocks = 0;
+            out.add("long_direct_ms", timed_direct(direct, text, keep, &blocks));
+            out.fact("long_direct_bytes", double(keep.size()));
+            out.fact("long_direct_blocks", double(blocks));
+            out.fact("long_audio_ms", double(keep.size()) / pcm_bytes_per_ms);
+            keep = {};  // the site needs the room
+        };
+        auto run_sapi = [&] {
+            out.add("long_sapi_ms", timed_sapi(sapi, wide, audio_bytes_of(text), bytes));
+            out.fact("long_sapi_bytes", double(bytes));
+        };
+        // Each pair in both orders in turn: whatever the first run of a
+        // pair leaves behind (freed memory, a busy server) favours neither.
+        if (run % 2 == 0) {
+            run_direct();
+            run_sapi();
+        } else {
+            run_sapi();
+            run_direct();
+        }
     }
 }
 

@@ -10,6 +10,7 @@ bool audio_probe::take(const void* data, uint32_t byte_count, void* context) {
     }
     if (probe.refuse_all) return false;
     probe.bytes += byte_count;
+    ++probe.blocks;
     if (probe.keep) {
         const auto* bytes = static_cast<const uint8_t*>(data);
         probe.keep->insert(probe.keep->end(), bytes, bytes + byte_count);

@@ -17,6 +17,7 @@ struct audio_probe {
     clock_type::time_point first{};
     bool any = false;
     uint64_t bytes = 0;
+    uint64_t blocks = 0;                   // callback calls that brought audio
     std::vector<uint8_t>* keep = nullptr;  // every block appended here when set
     bool refuse_after_first = false;       // only the first block is wanted
     bool refuse_all = false;               // no block is wanted
