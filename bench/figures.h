@@ -27,6 +27,8 @@ void measure_long_text(const options& opts, results& out, direct_speaker& direct
 void measure_first_audio(const options& opts, results& out, direct_speaker& direct);
 void measure_streaming(const options& opts, results& out, direct_speaker& direct);
 void measure_abort(const options& opts, results& out, direct_speaker& direct, sapi_runner& sapi);
+// The stand-in's synthesis and Sonic alone: the same arithmetic in each build.
+void measure_compute_alone(const options& opts, results& out);
 
 // 32-bit: the driver's time-stretch.
 void measure_stretch(const options& opts, results& out, direct_speaker& direct);

@@ -41,6 +41,7 @@ void run_figures(const options& opts, results& out) {
     direct_speaker direct;
     sapi_runner sapi;
     measure_message_cost(opts, out);
+    measure_compute_alone(opts, out);
     measure_long_text(opts, out, direct, sapi, nullptr);
     measure_first_audio(opts, out, direct);
     measure_streaming(opts, out, direct);
