@@ -115,6 +115,29 @@ void measure_server_resources(const options& opts, results& out, direct_speaker&
     }
 }
 
+namespace {
+
+// A 32-bit program of the system's own that does nothing: what starting
+// any 32-bit process costs here, against which the server's start is read.
+double time_bare_32_bit_process() {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemWow64DirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return -1;
+    std::wstring command = L"\"" + std::wstring(folder, length) + L"\\cmd.exe\" /c exit 0";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const auto start = clock_type::now();
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process))
+        return -1;
+    pipe::unique_handle thread(process.hThread), handle(process.hProcess);
+    if (WaitForSingleObject(handle.get(), 30000) != WAIT_OBJECT_0) return -1;
+    return ms_since(start);
+}
+
+}  // namespace
+
 void measure_cold_start(const options& opts, results& out, const std::wstring& server) {
     const std::string sentence = one_sentence();
     for (int run = 0; run < opts.sizes.cold_runs; ++run) {
@@ -137,6 +160,8 @@ void measure_cold_start(const options& opts, results& out, const std::wstring& s
         if (!parts.ensure_connected()) throw std::runtime_error("cannot connect to a started server");
         out.add("cold_launch_ms", ms_between(launch, launched));
         out.add("cold_connect_ms", ms_since(launched));
+        const double bare = time_bare_32_bit_process();
+        if (bare >= 0) out.add("bare_32_bit_process_ms", bare);
     }
     stop_server(server);
 }
