@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 #include "cli/orvane-say/event_json.h"
@@ -112,7 +113,20 @@ int speak(const std::vector<sapi_host::voice>& voices, const say::options& o) {
     com::com_ptr<ISpTTSEngine> engine = sapi_host::create_engine(voice.token.get());
     check_format(engine.get());
 
+    // Written as it comes: a long text never holds its recording in memory.
+    std::unique_ptr<testing::wav_file_writer> wav;
+    try {
+        wav = std::make_unique<testing::wav_file_writer>(std::filesystem::path(o.out));
+    } catch (const std::exception& e) {
+        throw failure(e.what(), exit_failure);
+    }
     sapi_host::engine_site site;
+    bool unwritten = false;  // the engine stops at a refused Write; the run must not pass for whole
+    site.audio_sink = [&wav, &unwritten](const uint8_t* data, ULONG bytes) {
+        if (wav->append(data, bytes)) return true;
+        unwritten = true;
+        return false;
+    };
     site.rate = o.rate;
     site.volume = static_cast<USHORT>(o.volume);
     if (o.events)
@@ -135,13 +149,14 @@ int speak(const std::vector<sapi_host::voice>& voices, const say::options& o) {
     }
     if (next_report) std::fprintf(stderr, "\n");
 
+    if (unwritten) throw failure("cannot write " + utils::wide_to_utf8(o.out) + ": the audio did not fit", exit_failure);
     try {
-        testing::write_wav_bytes(std::filesystem::path(o.out), site.audio.data(), site.audio.size());
+        wav->finish();
     } catch (const std::exception& e) {
-        throw failure("cannot write " + utils::wide_to_utf8(o.out) + ": " + e.what(), exit_failure);
+        throw failure(e.what(), exit_failure);
     }
     std::fprintf(stderr, "orvane-say: %s, %.2f s of audio in %s\n", utils::wide_to_utf8(voice.name).c_str(),
-                 double(site.audio.size() / 2) / engine::pcm_sample_rate, utils::wide_to_utf8(o.out).c_str());
+                 double(wav->samples()) / engine::pcm_sample_rate, utils::wide_to_utf8(o.out).c_str());
     return 0;
 }
 

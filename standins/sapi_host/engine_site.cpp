@@ -47,9 +47,14 @@ HRESULT engine_site::Write(const void* data, ULONG bytes, ULONG* written) {
     if (!data && bytes) return E_POINTER;
     const ULONG taken = (max_write && bytes > max_write) ? max_write : bytes;
     const auto* p = static_cast<const uint8_t*>(data);
-    audio.insert(audio.end(), p, p + taken);
+    if (audio_sink) {
+        if (!audio_sink(p, taken)) return E_FAIL;
+    } else {
+        audio.insert(audio.end(), p, p + taken);
+    }
+    audio_bytes += taken;
     if (written) *written = taken;
-    if (on_audio) on_audio(audio.size());
+    if (on_audio) on_audio(audio_bytes);
     return S_OK;
 }
 

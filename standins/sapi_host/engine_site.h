@@ -40,9 +40,13 @@ public:
     int fail_write_call = -1;     // this Write call (0-based) fails with E_FAIL
     std::function<void(const recorded_event&)> on_event;
     std::function<void(uint64_t total_bytes)> on_audio;
+    // When set, audio goes here instead of into `audio`; false fails the
+    // Write with E_FAIL (a host that cannot store it, a full disk).
+    std::function<bool(const uint8_t* data, ULONG bytes)> audio_sink;
 
     // What the engine did.
     std::vector<uint8_t> audio;
+    uint64_t audio_bytes = 0;  // taken by Write, kept or not
     std::vector<recorded_event> events;
     unsigned get_actions_calls = 0;
     unsigned write_calls = 0;

@@ -62,5 +62,16 @@ done
 run --file "$(winpath "$work/missing.txt")" --out "$(winpath "$work/m.wav")" >/dev/null 2>&1
 check "a missing file gives exit 1" "$([ $? = 1 ]; echo $?)"
 
+# A long text is written as it comes, whole: each character is 660 samples.
+long=$(printf 'Word%.0s ' {1..600}); long=${long% }
+printf '%s' "$long" >"$work/long.txt"
+run --file "$(winpath "$work/long.txt")" --out "$(winpath "$work/long.wav")" >/dev/null 2>&1
+size=$(stat -c %s "$work/long.wav" 2>/dev/null || echo 0)
+check "a long text gives its whole audio (got $size bytes)" "$([ "$size" = $((44 + ${#long} * 660 * 2)) ]; echo $?)"
+# An output that cannot be created: exit 1 with its reason, and no file.
+run --out "$(winpath "$work/no-such-dir")\\x.wav" "hi" >/dev/null 2>"$work/err"
+status=$?
+check "an unwritable output gives exit 1 (got $status)" "$([ "$status" = 1 ] && grep -q "cannot write" "$work/err"; echo $?)"
+
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]

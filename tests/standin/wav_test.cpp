@@ -86,17 +86,38 @@ TEST(Wav, FilesOnDisk) {
         write_wav(path, written);
         EXPECT_EQ(read_wav(path).samples, written) << written.size() << " samples";
     }
-    // Raw PCM bytes as SAPI delivers them; an odd last byte is left out.
-    const std::vector<uint8_t> pcm{0x64, 0x00, 0x38, 0xff, 0x7f};
-    write_wav_bytes(path, pcm.data(), pcm.size());
-    const wav_audio audio = read_wav(path);
-    EXPECT_EQ(audio.sample_rate, 11025u);
-    EXPECT_EQ(audio.samples, (std::vector<int16_t>{100, -200}));
     std::filesystem::remove(path);
     EXPECT_THROW(read_wav(path), wav_error) << "missing file";
     const auto unwritable = std::filesystem::temp_directory_path() / "no-such-dir" / "x.wav";
     EXPECT_THROW(write_wav(unwritable, samples), wav_error);
-    EXPECT_THROW(write_wav_bytes(unwritable, pcm.data(), pcm.size()), wav_error);
+    EXPECT_THROW(wav_file_writer{unwritable}, wav_error);
+}
+
+TEST(Wav, StreamedFilesTakeBytesSplitAnywhere) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "orvane_wav_stream_test.wav";
+    // 100, -200, 300 as little-endian bytes, then a lone byte left out.
+    const std::vector<uint8_t> pcm{0x64, 0x00, 0x38, 0xff, 0x2c, 0x01, 0x7f};
+    const std::vector<std::vector<size_t>> splits{{7}, {1, 1, 1, 1, 1, 1, 1}, {3, 0, 4}, {5, 2}};
+    for (const auto& split : splits) {
+        {
+            wav_file_writer writer(path, 22050);
+            size_t at = 0;
+            for (size_t n : split) {
+                ASSERT_TRUE(writer.append(pcm.data() + at, n));
+                at += n;
+            }
+            writer.finish();
+            EXPECT_EQ(writer.samples(), 3u);
+        }
+        const wav_audio audio = read_wav(path);
+        EXPECT_EQ(audio.sample_rate, 22050u);
+        EXPECT_EQ(audio.samples, (std::vector<int16_t>{100, -200, 300})) << ::testing::PrintToString(split);
+    }
+    {
+        wav_file_writer unfinished(path);
+        ASSERT_TRUE(unfinished.append(pcm.data(), 4));
+    }
+    EXPECT_FALSE(std::filesystem::exists(path)) << "a file never finished is removed";
 }
 
 }  // namespace

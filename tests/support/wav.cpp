@@ -114,15 +114,6 @@ void write_wav(const std::filesystem::path& path, const std::vector<int16_t>& sa
     check_written(file, path);
 }
 
-void write_wav_bytes(const std::filesystem::path& path, const uint8_t* pcm, size_t byte_count, uint32_t sample_rate) {
-    const size_t count = byte_count / 2;
-    const std::vector<uint8_t> header = wav_header(count, sample_rate);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
-    if (count) file.write(reinterpret_cast<const char*>(pcm), static_cast<std::streamsize>(count * 2));
-    check_written(file, path);
-}
-
 wav_audio decode_wav(const uint8_t* data, size_t size) {
     if (data == nullptr || size < 12 || !tag_is(data, "RIFF") || !tag_is(data + 8, "WAVE"))
         throw wav_error("not a RIFF/WAVE file");
@@ -149,6 +140,50 @@ wav_audio decode_wav(const uint8_t* data, size_t size) {
         if (pos > size) break;
     }
     throw wav_error("WAV has no data chunk");
+}
+
+wav_file_writer::wav_file_writer(std::filesystem::path path, uint32_t sample_rate)
+    : path_(std::move(path)), sample_rate_(sample_rate), file_(path_, std::ios::binary | std::ios::trunc) {
+    const std::vector<uint8_t> header = wav_header(0, sample_rate_);  // sizes come with finish()
+    file_.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    if (!file_) throw wav_error("cannot write " + path_.u8string());
+}
+
+wav_file_writer::~wav_file_writer() {
+    if (finished_) return;
+    file_.close();
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+}
+
+bool wav_file_writer::append(const uint8_t* pcm, size_t byte_count) {
+    if (byte_count == 0) return bool(file_);
+    const uint64_t limit = std::numeric_limits<uint32_t>::max() - header_bytes;
+    if (data_bytes_ + (has_carry_ ? 1 : 0) + byte_count > limit) return false;
+    if (has_carry_) {
+        const char sample[2] = {static_cast<char>(carry_), static_cast<char>(pcm[0])};
+        file_.write(sample, 2);
+        data_bytes_ += 2;
+        has_carry_ = false;
+        ++pcm;
+        --byte_count;
+    }
+    const size_t whole = byte_count & ~size_t(1);
+    file_.write(reinterpret_cast<const char*>(pcm), static_cast<std::streamsize>(whole));
+    data_bytes_ += whole;
+    if (byte_count & 1) {
+        has_carry_ = true;
+        carry_ = pcm[whole];
+    }
+    return bool(file_);
+}
+
+void wav_file_writer::finish() {
+    const std::vector<uint8_t> header = wav_header(size_t(data_bytes_ / 2), sample_rate_);
+    file_.seekp(0);
+    file_.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    check_written(file_, path_);
+    finished_ = true;
 }
 
 wav_audio read_wav(const std::filesystem::path& path) {
