@@ -68,9 +68,9 @@ def notes_for(p):
                  "runs (each SAPI run right after its back-end run); its spread is the run-to-run noise of the bare "
                  "back-end itself on this shared machine. 64-bit: the pipe's larger messages mean fewer blocks."),
         "say": ("orvane-say as a whole (COM creation, token, WAV file), the run with one word subtracted: beyond the "
-                "engine's Speak it keeps the whole recording in memory and writes it as a WAV file (26 MB for the "
-                "long text, no longer copied twice on the way); process start under Wine varies by tens of ms, "
-                "which shows in the spread."),
+                "engine's Speak it writes 26 MB of WAV file for the long text, now as the audio comes (it held and "
+                "copied the whole recording before); a Wine process start varies by tens to hundreds of ms here, "
+                "and with three runs that shows in the spread."),
         "memory": ("Handles counted from the system handle table; memory as the server's working set where Wine "
                    "reports no private bytes for another process."),
     }
