@@ -37,7 +37,10 @@ def notes_for(p):
                  f"audio ahead (the first block goes out at once), and the client reads ahead 64 KB at a time: "
                  f"{p.fact('64', 'long_direct_blocks', 0):.0f} messages for the long text instead of one per "
                  f"buffer. Before that, one write per block in the emulated server (about 0.16 ms each) made this "
-                 f"figure 3-7x. What remains is the same capture as in-process, run in the emulated server, with the "
+                 f"figure 3-7x. Timed inside the server, handing the audio on now takes about a tenth of its speak time "
+                 f"(32 KB messages cost less than 16 KB ones, which need twice the writes, and than 64 KB ones, "
+                 f"which overflow the 64 KB pipe buffer and make the server wait for the client). What remains is "
+                 f"the same capture as in-process, run in the emulated server, with the "
                  f"client and the wineserver on the same 2 shared cores; the two sides are measured by two programs "
                  f"one after the other, so drift on the machine shows in this ratio."),
         "first_in_process": "Building the utterance and synthesising the first 2-4 KB buffer; no setup is left warm.",
