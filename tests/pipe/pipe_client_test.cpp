@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "pipe/names.h"
 #include "pipe/pipe_client.h"
 #include "tests/pipe/win_support.h"
 
@@ -222,6 +223,25 @@ TEST_F(PipeClient, GivesUpOnABusyPipeAndLeavesTheOtherClientServed) {
     EXPECT_EQ(holder.next_kind(), 5u);
     EXPECT_EQ(count_processes(L"OrvaneServer.exe"), 0);
     holder.close();
+}
+
+TEST_F(PipeClient, WaitsForAPipeThatAppearsOnlyAfterSeveralAttempts) {
+    // A server that runs (its mutex exists, so none is started) but creates
+    // its pipe only after 400 ms: the attempts must each wait for it, not
+    // burn out at once.
+    pipe::owned_mutex running(pipe::unique_handle(CreateMutexW(nullptr, TRUE, pipe::server_mutex_name)));
+    ASSERT_TRUE(pipe_client::server_running());
+    std::unique_ptr<fake_server> server;
+    std::thread late([&server] {
+        Sleep(400);
+        server = std::make_unique<fake_server>(speaking_script);
+    });
+    pipe_client client(own_exe());
+    std::vector<pipe::voice_entry> voices;
+    const bool listed = client.list_voices(voices);
+    late.join();
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(voices.size(), 14u);
 }
 
 TEST_F(PipeClient, ShutdownWithoutAServerSendsNothing) {
