@@ -51,10 +51,6 @@ format_chunk read_format(const uint8_t* body, uint32_t size) {
     return {true, rate};
 }
 
-}  // namespace
-
-namespace {
-
 std::vector<uint8_t> wav_header(size_t count, uint32_t sample_rate) {
     if (count > (std::numeric_limits<uint32_t>::max() - header_bytes) / 2) throw wav_error("too many samples for a WAV");
     const auto data_bytes = static_cast<uint32_t>(count * 2);
@@ -100,18 +96,16 @@ std::vector<uint8_t> encode_wav(const int16_t* samples, size_t count, uint32_t s
 }
 
 void write_wav(const std::filesystem::path& path, const std::vector<int16_t>& samples, uint32_t sample_rate) {
-    const std::vector<uint8_t> header = wav_header(samples.size(), sample_rate);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    wav_file_writer writer(path, sample_rate);
     // In pieces: a long recording is not copied whole once more.
     constexpr size_t piece = 32 * 1024;
     std::vector<uint8_t> bytes(piece * 2);
-    for (size_t at = 0; at < samples.size() && file; at += piece) {
+    for (size_t at = 0; at < samples.size(); at += piece) {
         const size_t n = std::min(piece, samples.size() - at);
         put_samples(bytes.data(), samples.data() + at, n);
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(n * 2));
+        if (!writer.append(bytes.data(), n * 2)) throw wav_error("cannot write " + path.u8string());
     }
-    check_written(file, path);
+    writer.finish();
 }
 
 wav_audio decode_wav(const uint8_t* data, size_t size) {
