@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "pipe/module_path.h"
 #include "pipe/names.h"
 
 namespace Orvane::pipe {
@@ -56,14 +57,7 @@ std::wstring own_module_path() {
     HMODULE module = nullptr;
     const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
     if (!GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(&own_module_path), &module)) return {};
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(module, path.data(), DWORD(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) return path.substr(0, length);
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);
-    }
+    return module_file_path(module);
 }
 
 std::wstring parent_folder(const std::wstring& path) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "pipe/module_path.h"
+
 namespace Orvane::server {
 
 void driver_engine::speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) {
@@ -9,24 +11,9 @@ void driver_engine::speak(const pipe::speak_request& request, engine::audio_call
                                  request.speed, request.volume, request.pitch);
 }
 
-namespace {
-
-std::wstring executable_path() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) return path.substr(0, length);
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);
-    }
-}
-
-}  // namespace
-
 engine::engine_driver_ptr load_legacy_engine() {
     constexpr const wchar_t* library = L"o32_tts.dll";
-    std::wstring beside = executable_path();
+    std::wstring beside = pipe::module_file_path(nullptr);
     const std::size_t slash = beside.find_last_of(L'\\');
     if (slash != std::wstring::npos) {
         beside.replace(slash + 1, std::wstring::npos, library);
