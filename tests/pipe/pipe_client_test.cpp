@@ -52,11 +52,12 @@ public:
 
     bool read(raw_message& message) {
         uint8_t header[8];
-        if (!read_exact(header, 8)) return false;
+        if (!read_pipe_exact(instance_.get(), header, 8)) return false;
         message.kind = get_u32(header);
         message.payload.assign(get_u32(header + 4), 0);
-        bytes_received += 8 + message.payload.size();
-        return message.payload.empty() || read_exact(message.payload.data(), message.payload.size());
+        bytes_received += 8 + message.payload.size();  // counted once the header came, even if the rest does not
+        return message.payload.empty() ||
+               read_pipe_exact(instance_.get(), message.payload.data(), message.payload.size());
     }
     void send_header(uint32_t kind, uint32_t length) {
         std::vector<uint8_t> bytes;
@@ -92,17 +93,6 @@ public:
     std::size_t bytes_received = 0;
 
 private:
-    bool read_exact(void* buffer, std::size_t size) {
-        auto* out = static_cast<uint8_t*>(buffer);
-        while (size) {
-            DWORD got = 0;
-            if (!ReadFile(instance_.get(), out, DWORD(size), &got, nullptr) || got == 0) return false;
-            out += got;
-            size -= got;
-        }
-        return true;
-    }
-
     pipe::unique_handle instance_;
     std::thread thread_;
 };

@@ -72,6 +72,26 @@ struct raw_message {
     std::vector<uint8_t> payload;
 };
 
+// Either end of a pipe, read without our own codec.
+inline bool read_pipe_exact(HANDLE pipe, void* buffer, std::size_t size) {
+    auto* out = static_cast<uint8_t*>(buffer);
+    while (size) {
+        DWORD got = 0;
+        if (!ReadFile(pipe, out, DWORD(size), &got, nullptr) || got == 0) return false;
+        out += got;
+        size -= got;
+    }
+    return true;
+}
+
+inline bool read_raw_message(HANDLE pipe, raw_message& message) {
+    uint8_t header[8];
+    if (!read_pipe_exact(pipe, header, 8)) return false;
+    message.kind = get_u32(header);
+    message.payload.assign(get_u32(header + 4), 0);
+    return message.payload.empty() || read_pipe_exact(pipe, message.payload.data(), message.payload.size());
+}
+
 class raw_client {
 public:
     bool connect() {
@@ -101,23 +121,7 @@ public:
         return send_header(kind, uint32_t(payload.size())) && send(payload);
     }
 
-    bool read_exact(void* buffer, std::size_t size) {
-        auto* out = static_cast<uint8_t*>(buffer);
-        while (size) {
-            DWORD got = 0;
-            if (!ReadFile(pipe_.get(), out, DWORD(size), &got, nullptr) || got == 0) return false;
-            out += got;
-            size -= got;
-        }
-        return true;
-    }
-    bool read(raw_message& message) {
-        uint8_t header[8];
-        if (!read_exact(header, 8)) return false;
-        message.kind = get_u32(header);
-        message.payload.assign(get_u32(header + 4), 0);
-        return message.payload.empty() || read_exact(message.payload.data(), message.payload.size());
-    }
+    bool read(raw_message& message) { return read_raw_message(pipe_.get(), message); }
     // Kind of the next message, or 0xFFFFFFFF when the read failed.
     uint32_t next_kind() {
         raw_message message;
