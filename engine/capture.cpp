@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <exception>
+#include <mutex>
 
 #include "engine/engine_driver.h"
 #include "engine/notify_window.h"
@@ -21,8 +22,6 @@ decltype(&::waveOutWrite) real_waveOutWrite = nullptr;
 decltype(&::waveOutUnprepareHeader) real_waveOutUnprepareHeader = nullptr;
 decltype(&::waveOutReset) real_waveOutReset = nullptr;
 decltype(&::waveOutClose) real_waveOutClose = nullptr;
-
-std::atomic<bool> hooks_installed{false};
 
 engine_driver* owner_of(HWAVEOUT hwo) {
     engine_driver* driver = current_driver;
@@ -58,28 +57,36 @@ void pin_this_module() {
                        reinterpret_cast<LPCWSTR>(&hooked_waveOutOpen), &self);
 }
 
-void install_hooks() {
-    if (hooks_installed.load()) return;
+namespace {
+
+void patch_winmm() {
     // Pinned first: from the moment a hook is enabled, winmm calls into us.
     pin_this_module();
     // The hooks patch winmm's own code, so winmm must outlive whoever loaded
     // it: when the legacy library is the only user and gets unloaded, winmm
     // would go with it and come back unpatched. Our reference is pinned.
     HMODULE winmm = LoadLibraryW(L"winmm.dll");
-    if (winmm) {
-        HMODULE pinned = nullptr;
-        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"winmm.dll", &pinned);
-        hook::initialize();
-        attach(winmm, "waveOutOpen", &hooked_waveOutOpen, &real_waveOutOpen);
-        attach(winmm, "waveOutPrepareHeader", &hooked_waveOutPrepareHeader, &real_waveOutPrepareHeader);
-        attach(winmm, "waveOutWrite", &hooked_waveOutWrite, &real_waveOutWrite);
-        attach(winmm, "waveOutUnprepareHeader", &hooked_waveOutUnprepareHeader, &real_waveOutUnprepareHeader);
-        attach(winmm, "waveOutReset", &hooked_waveOutReset, &real_waveOutReset);
-        attach(winmm, "waveOutClose", &hooked_waveOutClose, &real_waveOutClose);
-        hook::enable_all_hooks();
-    }
-    // Failures are not retried: the engine then simply plays to the device.
-    hooks_installed.store(true);
+    if (!winmm) return;  // the engine then simply plays to the device
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"winmm.dll", &pinned);
+    hook::initialize();
+    attach(winmm, "waveOutOpen", &hooked_waveOutOpen, &real_waveOutOpen);
+    attach(winmm, "waveOutPrepareHeader", &hooked_waveOutPrepareHeader, &real_waveOutPrepareHeader);
+    attach(winmm, "waveOutWrite", &hooked_waveOutWrite, &real_waveOutWrite);
+    attach(winmm, "waveOutUnprepareHeader", &hooked_waveOutUnprepareHeader, &real_waveOutUnprepareHeader);
+    attach(winmm, "waveOutReset", &hooked_waveOutReset, &real_waveOutReset);
+    attach(winmm, "waveOutClose", &hooked_waveOutClose, &real_waveOutClose);
+    hook::enable_all_hooks();
+}
+
+}  // namespace
+
+void install_hooks() {
+    // A thread that finds the work begun waits until it is done: speaking
+    // before every hook is enabled would play the audio to the device.
+    // Failures are not retried.
+    static std::once_flag once;
+    std::call_once(once, patch_winmm);
 }
 
 MMRESULT WINAPI hooked_waveOutOpen(LPHWAVEOUT phwo, UINT device, LPCWAVEFORMATEX format, DWORD_PTR callback,

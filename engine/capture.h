@@ -15,7 +15,8 @@ struct engine_driver;
 extern thread_local engine_driver* current_driver;
 
 // Installs and enables the hooks once per process, and pins this module:
-// once winmm jumps into it, it must never be unloaded.
+// once winmm jumps into it, it must never be unloaded. Safe from any number
+// of threads at once: each returns only once the hooks are in place.
 void install_hooks();
 
 // Keeps the module holding this code loaded until the process ends.

@@ -1,6 +1,7 @@
 #include "engine/notify_window.h"
 
 #include <atomic>
+#include <mutex>
 
 #include "engine/capture.h"
 #include "engine/engine_driver.h"
@@ -12,7 +13,13 @@ namespace {
 HINSTANCE window_instance = nullptr;
 std::atomic<bool> fail_creation{false};
 
-bool class_registered() {
+// Two threads registering at once could both be told "already exists"
+// before the winner's class is usable, and the loser's window would fail;
+// so the first registers while the others wait.
+std::mutex registration_lock;
+bool registered = false;
+
+bool register_class() {
     WNDCLASSW existing{};
     if (GetClassInfoW(window_instance, window_class_name, &existing)) return true;
     WNDCLASSW window_class{};
@@ -28,6 +35,12 @@ bool class_registered() {
     return true;
 }
 
+bool class_registered() {
+    std::lock_guard<std::mutex> hold(registration_lock);
+    if (!registered) registered = register_class();
+    return registered;
+}
+
 }  // namespace
 
 void engine_driver::set_instance(HINSTANCE instance) { window_instance = instance; }
@@ -40,6 +53,16 @@ HWND create_notify_window() {
                            window_instance, nullptr);
 }
 
+bool owned_by_this_thread(HWND window) {
+    return window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
+void dispose_notify_window(HWND window) {
+    if (!window) return;
+    if (owned_by_this_thread(window)) DestroyWindow(window);
+    else PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
 LRESULT CALLBACK notify_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case buffer_done_message:
@@ -49,8 +72,12 @@ LRESULT CALLBACK notify_window_procedure(HWND window, UINT message, WPARAM wpara
                 driver->orvRelBuf(driver->handle);
             }
             return 0;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
         case WM_DESTROY:
-            PostQuitMessage(0);
+            // A helper window says nothing when it goes: a quit message here
+            // would end the message loop of the host whose thread released us.
             return 0;
         default:
             return DefWindowProcW(window, message, wparam, lparam);

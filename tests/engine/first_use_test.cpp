@@ -1,0 +1,25 @@
+// Hooks and the window class are set up once per process by whichever
+// thread speaks first; threads that speak at that same moment must wait
+// for it, not play to the sound card. Each run is a fresh process.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "tests/engine/driver_fixture.h"
+#include "tests/pipe/win_support.h"
+
+using namespace Orvane::testing;
+
+TEST(DriverFirstUse, ManyThreadsSpeakingAtOnceAllGetTheirAudio) {
+    const std::wstring probe = Orvane::engine::testing::beside_exe(L"first_use_probe.exe");
+    constexpr int runs = 20;
+    int failed = 0;
+    for (int run = 0; run < runs; ++run) {
+        const process_result result = wait_process(start_process(probe, L"12"));
+        ASSERT_TRUE(result.exited) << "run " << run;
+        if (result.exit_code != 0) ++failed;
+    }
+    EXPECT_EQ(failed, 0) << "of " << runs << " processes with 12 threads each";
+}
