@@ -17,12 +17,6 @@ namespace {
 constexpr uint32_t param_rate = 0x101;
 constexpr uint32_t param_volume = 0x102;
 
-// A window only reaches the window procedure on the thread that owns it, so
-// a driver that moved to another thread needs a window there.
-bool usable_window(HWND window) {
-    return window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
-}
-
 // Lends the speak's stream to the driver (the hooks read it there) and
 // takes it back on every way out.
 class stream_loan {
@@ -44,9 +38,10 @@ private:
 void engine_driver::speak(engine_driver* driver, audio_callback callback, void* user_data, const char* text,
                           int voice_index, int rate, float speed, int volume, int pitch) {
     if (!driver || !callback || !text) return;
-    if (!usable_window(driver->window)) {
-        // A window of another thread cannot be destroyed from here; it goes
-        // with its thread.
+    // A window only reaches the window procedure on the thread that owns it,
+    // so a driver that moved to another thread needs a window there.
+    if (!owned_by_this_thread(driver->window)) {
+        dispose_notify_window(std::exchange(driver->window, nullptr));
         driver->window = create_notify_window();
         // Without the window no buffer would ever be released and the engine
         // would wait on each one: say nothing rather than stall.

@@ -1,9 +1,12 @@
 #include "engine/engine_driver.h"
 
+#include <map>
+#include <mutex>
 #include <utility>
 
 #include "engine/catalogue.h"
 #include "engine/module_holder.h"
+#include "engine/notify_window.h"
 
 namespace Orvane::engine {
 
@@ -11,6 +14,21 @@ namespace {
 
 constexpr uint32_t param_mode = 0x1001;
 constexpr int32_t mode_value = 16;
+
+// The live drivers of each loaded legacy library. orvDestroy takes no
+// instance handle: it may end what every open instance shares, so it runs
+// only when the last driver of its library goes. One lock orders it with
+// the creation and closing of instances on other threads.
+struct library_users {
+    std::mutex lock;
+    std::map<HMODULE, int> drivers;
+};
+
+// Never destroyed: a driver may still be released while the process exits.
+library_users& users() {
+    static library_users* const table = new library_users;
+    return *table;
+}
 
 template <typename Fn>
 Fn find_export(HMODULE module, const char* name) {
@@ -34,14 +52,31 @@ engine_driver_ptr bind(module_holder library) {
         driver->orvDestroy = nullptr;
         return nullptr;  // the holder unloads the library
     }
-    if (driver->orvCreate(&driver->handle) != 0) {
-        driver->orvClose = nullptr;
-        driver->orvDestroy = nullptr;
-        return nullptr;
+    {
+        library_users& table = users();
+        std::lock_guard<std::mutex> hold(table.lock);
+        if (driver->orvCreate(&driver->handle) != 0) {
+            driver->orvClose = nullptr;
+            driver->orvDestroy = nullptr;
+            return nullptr;
+        }
+        ++table.drivers[library.get()];
     }
     driver->module = library.release();
     driver->orvSetParams(driver->handle, param_mode, mode_value);
     return driver;
+}
+
+// Closes the driver's instance and, for the last driver of its library,
+// what the library shares between instances.
+void close_instance(engine_driver& driver) {
+    library_users& table = users();
+    std::lock_guard<std::mutex> hold(table.lock);
+    if (driver.orvClose && driver.handle != 0) driver.orvClose(driver.handle);
+    const auto users_of = table.drivers.find(driver.module);
+    if (users_of == table.drivers.end() || --users_of->second > 0) return;
+    table.drivers.erase(users_of);
+    if (driver.orvDestroy) driver.orvDestroy();
 }
 
 }  // namespace
@@ -58,10 +93,9 @@ engine_driver_ptr engine_driver::load(const char* path) {
 
 void engine_driver::release(engine_driver* driver) {
     if (!driver) return;
-    if (driver->orvClose && driver->handle != 0) driver->orvClose(driver->handle);
-    if (driver->orvDestroy) driver->orvDestroy();
+    close_instance(*driver);
     if (driver->module) FreeLibrary(driver->module);
-    if (driver->window) DestroyWindow(driver->window);
+    dispose_notify_window(driver->window);
     delete driver;
 }
 

@@ -62,7 +62,11 @@ struct engine_driver {
     static void speak(engine_driver* driver, audio_callback callback, void* user_data, const char* text,
                       int voice_index, int rate, float speed, int volume, int pitch);
 
-    // Closes the instance, unloads the library, destroys the window. Accepts null.
+    // Closes the instance (and, for the last driver of the library, calls
+    // orvDestroy), unloads the library and disposes of the window: at once
+    // on the window's own thread, else by that thread. Accepts null. Any
+    // thread may load, speak with and release its own drivers at the same
+    // time as others do with theirs.
     static void release(engine_driver* driver);
 
     // Module instance on which the notification window class is registered.

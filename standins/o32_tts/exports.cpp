@@ -3,6 +3,8 @@
 //
 // Build variants for load-failure tests leave out an export or make
 // orvCreate fail: O32_TTS_NO_CREATE, O32_TTS_NO_TTSWAV, O32_TTS_CREATE_FAILS.
+// O32_TTS_DESTROY_ENDS_ALL makes orvDestroy end every open instance, as a
+// real library may: it shows who calls orvDestroy too early.
 
 #include <windows.h>
 
@@ -73,8 +75,12 @@ void orvRelBuf(uint32_t handle) {
 
 void orvClose(uint32_t handle) { instances().close(handle); }
 
-// Every driver calls this on release while others may still hold open
-// instances, so it leaves them alone; orvClose frees each one.
+#ifdef O32_TTS_DESTROY_ENDS_ALL
+void orvDestroy() { instances().close_all(); }
+#else
+// Callers may still hold open instances, so the default build leaves them
+// alone; orvClose frees each one.
 void orvDestroy() {}
+#endif
 
 }  // extern "C"

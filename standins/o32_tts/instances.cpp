@@ -35,6 +35,11 @@ bool instance_table::close(uint32_t handle) {
     return instances_.erase(handle) != 0;
 }
 
+void instance_table::close_all() {
+    std::lock_guard lock(mutex_);
+    instances_.clear();
+}
+
 size_t instance_table::size() const {
     std::lock_guard lock(mutex_);
     return instances_.size();

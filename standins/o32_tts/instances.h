@@ -55,6 +55,7 @@ public:
     // Shared, so that an instance closed on another thread outlives a TtsWav using it.
     std::shared_ptr<engine_instance> find(uint32_t handle) const;
     bool close(uint32_t handle);
+    void close_all();
     size_t size() const;
 
 private:

@@ -262,18 +262,43 @@ TEST_F(Driver, BufferDoneAfterSpeakCallsNothing) {
     EXPECT_EQ(driver->released_buffers, released);
 }
 
-TEST_F(Driver, ReleaseDestroysTheWindowAndPostsQuitToItsThread) {
-    std::thread([this] {
+// A hidden helper window goes quietly: no quit message may reach the host's
+// message loop, whichever thread releases the driver.
+TEST_F(Driver, ReleaseDisposesOfTheWindowOnItsOwnThreadWithoutAQuit) {
+    auto quit_pending = [] {
+        MSG msg;
+        return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    };
+    std::thread([&] {
         collector sink;
         speak(driver.get(), sink, {"bye", 0, 0, 1.0f, 0, -1});
         HWND window = driver->window;
         ASSERT_TRUE(IsWindow(window));
         driver.reset();
-        EXPECT_FALSE(IsWindow(window));
-        MSG msg;
-        ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-        EXPECT_EQ(msg.wParam, 0u);
+        EXPECT_FALSE(IsWindow(window)) << "released on its own thread: gone at once";
+        EXPECT_FALSE(quit_pending());
     }).join();
+
+    // Released elsewhere: the window's thread closes it when it next
+    // dispatches, as the legacy engine does in every speak.
+    engine_driver_ptr moved = load_standin();
+    ASSERT_NE(moved, nullptr);
+    HWND window = nullptr;
+    HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread owner([&] {
+        collector sink;
+        speak(moved.get(), sink, {"bye", 0, 0, 1.0f, 0, -1});
+        window = moved->window;
+        std::thread([&] { moved.reset(), SetEvent(released); }).join();
+        WaitForSingleObject(released, INFINITE);
+        EXPECT_TRUE(IsWindow(window)) << "not this thread's to destroy";
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_FALSE(quit_pending());
+    });
+    owner.join();
+    CloseHandle(released);
 }
 
 // A driver used from a second thread gets a window there; the first
@@ -308,6 +333,44 @@ TEST_F(Driver, WithoutAWindowSpeakSaysNothingAndRecoversLater) {
         EXPECT_EQ(heard.samples, expected_samples(r));
         driver.reset();
     }).join();
+}
+
+// orvDestroy takes no instance handle, so a real library may end every open
+// instance with it. The strict stand-in does; with it, releasing one driver
+// must leave the others of the process speaking.
+TEST(DriverLibrary, ReleasingOneDriverLeavesTheOthersOfTheLibrarySpeaking) {
+    const std::wstring strict = beside_exe(L"o32_tts_destroy_ends_all.dll");
+    const request r{"still speaking", 2, 0, 1.0f, 0, -1};
+    engine_driver_ptr first = engine_driver::load(strict.c_str());
+    engine_driver_ptr second = engine_driver::load(strict.c_str());
+    engine_driver_ptr third = engine_driver::load(strict.c_str());
+    ASSERT_TRUE(first && second && third);
+    for (engine_driver* driver : {first.get(), second.get(), third.get()}) {
+        collector sink;
+        speak(driver, sink, r);
+        EXPECT_EQ(sink.samples, expected_samples(r));
+    }
+    first.reset();
+    collector after_one;
+    speak(second.get(), after_one, r);
+    EXPECT_EQ(after_one.samples, expected_samples(r)) << "the first release ended the second driver's instance";
+
+    // The strict library really ends the others when orvDestroy runs early.
+    engine_driver_ptr witness = engine_driver::load(strict.c_str());
+    ASSERT_NE(witness, nullptr);
+    witness->orvDestroy();
+    collector ended;
+    speak(second.get(), ended, r);
+    EXPECT_EQ(ended.calls, 0);
+
+    // Once every driver is gone the library is unloaded; a new one starts afresh.
+    for (engine_driver_ptr* driver : {&second, &third, &witness}) driver->reset();
+    EXPECT_EQ(GetModuleHandleW(L"o32_tts_destroy_ends_all.dll"), nullptr);
+    engine_driver_ptr fresh = engine_driver::load(strict.c_str());
+    ASSERT_NE(fresh, nullptr);
+    collector again;
+    speak(fresh.get(), again, r);
+    EXPECT_EQ(again.samples, expected_samples(r));
 }
 
 }  // namespace
