@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 #include "engine/engine_driver.h"
 #include "engine/voice_table.h"
 
@@ -33,6 +35,42 @@ engine::engine_driver_ptr load_driver() {
     return engine::engine_driver::load(legacy_library);
 }
 
+// A host that makes a voice for every utterance would otherwise load and
+// unload the legacy library each time, and what a library allocates when
+// it loads is not always given back when it goes (two handles per load
+// with our stand-in under Wine). So the driver of the last voice released
+// waits here for the next voice; its instance also keeps the library's
+// shared state alive, so orvDestroy never ends it under a later voice.
+// Never released: at process exit the legacy library may be gone first.
+struct spare_driver {
+    std::mutex lock;
+    engine::engine_driver_ptr driver;
+};
+
+spare_driver& spare() {
+    static spare_driver* const slot = new spare_driver;
+    return *slot;
+}
+
+engine::engine_driver_ptr take_driver() {
+    {
+        std::lock_guard<std::mutex> hold(spare().lock);
+        if (spare().driver) return std::move(spare().driver);
+    }
+    return load_driver();
+}
+
+void give_back(engine::engine_driver_ptr driver) {
+    if (!driver) return;
+    std::unique_lock<std::mutex> hold(spare().lock);
+    if (!spare().driver) {
+        spare().driver = std::move(driver);
+        return;
+    }
+    hold.unlock();
+    driver.reset();  // one spare is enough; this one goes
+}
+
 }  // namespace
 
 struct speech_backend::state {
@@ -40,10 +78,14 @@ struct speech_backend::state {
 };
 
 speech_backend::speech_backend() : state_(new state) {}
-speech_backend::~speech_backend() { delete state_; }
+
+speech_backend::~speech_backend() {
+    give_back(std::move(state_->driver));
+    delete state_;
+}
 
 bool speech_backend::ensure_ready() {
-    if (!state_->driver) state_->driver = load_driver();
+    if (!state_->driver) state_->driver = take_driver();
     return state_->driver != nullptr;
 }
 
