@@ -17,7 +17,7 @@ bool read_exact(byte_stream& stream, void* buffer, std::size_t size) {
 }
 
 read_result read_message(byte_stream& stream, message_header& header, std::vector<uint8_t>& payload,
-                         uint32_t limit) {
+                         uint32_t limit, payload_allowance* allowance) {
     payload.clear();
     header_bytes bytes{};
     if (!read_exact(stream, bytes.data(), bytes.size())) return read_result::failed;
@@ -29,6 +29,7 @@ read_result read_message(byte_stream& stream, message_header& header, std::vecto
         while (payload.size() < header.length) {
             const std::size_t have = payload.size();
             const std::size_t piece = std::min<std::size_t>(step, header.length - have);
+            if (allowance && !allowance->allow(have + piece)) return read_result::too_large;
             payload.resize(have + piece);
             if (!read_exact(stream, payload.data() + have, piece)) return read_result::failed;
         }

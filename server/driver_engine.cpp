@@ -6,9 +6,12 @@
 
 namespace Orvane::server {
 
-void driver_engine::speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) {
-    engine::engine_driver::speak(driver_, sink, sink_data, request.text.c_str(), request.voice_index, request.rate,
-                                 request.speed, request.volume, request.pitch);
+bool connection_engine::speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) {
+    if (!driver_) driver_ = load_legacy_engine();
+    if (!driver_) return false;
+    engine::engine_driver::speak(driver_.get(), sink, sink_data, request.text.c_str(), request.voice_index,
+                                 request.rate, request.speed, request.volume, request.pitch);
+    return true;
 }
 
 engine::engine_driver_ptr load_legacy_engine() {

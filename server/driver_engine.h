@@ -1,18 +1,19 @@
 #pragma once
-// The speech engine of the real server: the legacy engine driver.
+// The speech engine of one connection: a legacy engine driver of its own,
+// loaded on the connection's thread when it first speaks, so that its
+// notification window and messages belong to that thread.
 
 #include "engine/engine_driver.h"
 #include "server/session.h"
 
 namespace Orvane::server {
 
-class driver_engine final : public speech_engine {
+class connection_engine final : public speech_engine {
 public:
-    explicit driver_engine(engine::engine_driver* driver) : driver_(driver) {}
-    void speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) override;
+    bool speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) override;
 
 private:
-    engine::engine_driver* driver_;
+    engine::engine_driver_ptr driver_;
 };
 
 // The legacy engine next to the executable, else by bare name; null if neither loads.

@@ -7,16 +7,37 @@ namespace Orvane::server {
 pipe::unique_handle create_pipe_instance() {
     // Remote clients are refused: the pipe only serves this machine's library.
     const DWORD mode = PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
-    return pipe::unique_handle(CreateNamedPipeW(pipe::pipe_name, PIPE_ACCESS_DUPLEX, mode, PIPE_UNLIMITED_INSTANCES,
-                                                pipe::pipe_buffer_size, pipe::pipe_buffer_size, 0, nullptr));
+    return pipe::unique_handle(CreateNamedPipeW(pipe::pipe_name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, mode,
+                                                PIPE_UNLIMITED_INSTANCES, pipe::pipe_buffer_size,
+                                                pipe::pipe_buffer_size, 0, nullptr));
 }
 
-bool wait_for_client(HANDLE instance) {
-    return ConnectNamedPipe(instance, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+connect_result wait_for_client(HANDLE instance, HANDLE cancel) {
+    pipe::unique_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!event) return connect_result::failed;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    if (!ConnectNamedPipe(instance, &overlapped)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_PIPE_CONNECTED) return connect_result::connected;
+        if (error != ERROR_IO_PENDING) return connect_result::failed;
+    }
+    const HANDLE waits[] = {event.get(), cancel};
+    DWORD transferred = 0;
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        CancelIoEx(instance, &overlapped);
+        GetOverlappedResult(instance, &overlapped, &transferred, TRUE);
+        return connect_result::cancelled;
+    }
+    return GetOverlappedResult(instance, &overlapped, &transferred, FALSE) ? connect_result::connected
+                                                                           : connect_result::failed;
 }
 
-void close_pipe_instance(pipe::unique_handle& instance) {
-    if (instance) DisconnectNamedPipe(instance.get());
+void close_pipe_instance(pipe::unique_handle& instance, bool flush) {
+    if (instance) {
+        if (flush) FlushFileBuffers(instance.get());
+        DisconnectNamedPipe(instance.get());
+    }
     instance.reset();
 }
 

@@ -1,5 +1,8 @@
 #pragma once
-// The server's one pipe instance at a time.
+// Pipe instances of the server, opened for overlapped use so that waiting
+// for a client or for a client's bytes can be cut short by a shutdown.
+
+#include <windows.h>
 
 #include "pipe/handle.h"
 
@@ -8,10 +11,14 @@ namespace Orvane::server {
 // A fresh instance of the pipe, local clients only; empty on failure.
 pipe::unique_handle create_pipe_instance();
 
-// Waits without a time-out until a client connects; true when one did.
-bool wait_for_client(HANDLE instance);
+enum class connect_result { connected, failed, cancelled };
 
-// Disconnects and closes the instance.
-void close_pipe_instance(pipe::unique_handle& instance);
+// Waits until a client connects to `instance` or `cancel` is signalled.
+connect_result wait_for_client(HANDLE instance, HANDLE cancel);
+
+// Disconnects and closes the instance. With `flush`, first waits until the
+// client has read every reply written to it: disconnecting throws away
+// whatever is still unread.
+void close_pipe_instance(pipe::unique_handle& instance, bool flush);
 
 }  // namespace Orvane::server

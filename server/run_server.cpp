@@ -1,10 +1,12 @@
 #include "server/run_server.h"
 
-#include <exception>
+#include <memory>
 
-#include "pipe/handle_stream.h"
+#include "pipe/handle.h"
 #include "pipe/names.h"
+#include "server/connections.h"
 #include "server/driver_engine.h"
+#include "server/limits.h"
 #include "server/pipe_listener.h"
 
 namespace Orvane::server {
@@ -20,24 +22,24 @@ mutex_state take_server_mutex(pipe::owned_mutex& owner) {
     return mutex_state::owned;
 }
 
-void serve_connection(HANDLE instance, server_flags& flags, speech_engine& engine) {
-    pipe::handle_stream stream(instance);
-    try {
-        serve_session(stream, flags, engine);
-    } catch (const std::exception&) {
-        // An allocation failure while answering ends this connection only.
-    }
-}
-
-void accept_loop(server_flags& flags, speech_engine& engine) {
-    while (!flags.quit) {
-        pipe::unique_handle instance = create_pipe_instance();
-        if (!instance) {
-            Sleep(1000);
+// One instance listens while fewer than the limit are connected; each
+// client that connects is served on its own thread.
+void accept_loop(connection_set& connections) {
+    while (!connections.quitting()) {
+        if (connections.full()) {
+            const HANDLE waits[] = {connections.ended_event(), connections.quit_event()};
+            WaitForMultipleObjects(2, waits, FALSE, INFINITE);
             continue;
         }
-        if (wait_for_client(instance.get())) serve_connection(instance.get(), flags, engine);
-        close_pipe_instance(instance);
+        pipe::unique_handle instance = create_pipe_instance();
+        if (!instance) {
+            WaitForSingleObject(connections.quit_event(), 1000);
+            continue;
+        }
+        if (wait_for_client(instance.get(), connections.quit_event()) == connect_result::connected)
+            connections.start(std::move(instance));
+        else
+            close_pipe_instance(instance, false);
     }
 }
 
@@ -50,11 +52,20 @@ int run_server() {
     case mutex_state::already_running: return 0;
     case mutex_state::owned: break;
     }
-    engine::engine_driver_ptr driver = load_legacy_engine();
-    if (!driver) return 1;
-    driver_engine engine(driver.get());
-    server_flags flags;
-    accept_loop(flags, engine);
+    // The server's own driver proves that the legacy engine loads, and its
+    // instance keeps what the library's instances share alive until the
+    // last connection's driver has gone: orvDestroy runs once, at exit.
+    engine::engine_driver_ptr keeper = load_legacy_engine();
+    if (!keeper) return 1;
+    const auto connections = std::make_shared<connection_set>(max_connections);
+    accept_loop(*connections);
+    if (!connections->wait_until_empty(shutdown_wait_ms)) {
+        // A connection is stuck in the legacy engine or on a client that
+        // reads nothing: end without it, and without calling into the
+        // legacy library under its feet.
+        server_mutex = pipe::owned_mutex();
+        ExitProcess(0);
+    }
     return 0;
 }
 

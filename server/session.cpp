@@ -49,7 +49,10 @@ void handle_speak(pipe::byte_stream& stream, const std::vector<uint8_t>& payload
     }
     flags.stop = false;
     sink_context context{&stream, &flags, {}};
-    engine.speak(request, pipe_audio_sink, &context);
+    if (!engine.speak(request, pipe_audio_sink, &context)) {
+        pipe::write_header(stream, encode_header(reply_kind::error));
+        return;
+    }
     send_held_audio(context);  // a failure shows at the next read
     pipe::write_header(stream, encode_header(reply_kind::done));
 }
@@ -86,12 +89,16 @@ void dispatch(pipe::byte_stream& stream, const pipe::message_header& header, con
 
 }  // namespace
 
-void serve_session(pipe::byte_stream& stream, server_flags& flags, speech_engine& engine) {
+void serve_session(pipe::byte_stream& stream, server_flags& flags, speech_engine& engine, payload_charge* charge) {
     pipe::message_header header;
     std::vector<uint8_t> payload;
     while (!flags.quit) {
-        if (pipe::read_message(stream, header, payload) != pipe::read_result::ok) return;
-        dispatch(stream, header, payload, flags, engine);
+        const pipe::read_result read = pipe::read_message(stream, header, payload, pipe::max_payload_length, charge);
+        if (read == pipe::read_result::ok) dispatch(stream, header, payload, flags, engine);
+        // Freed before the charge is given back: the budget counts what is held.
+        payload = {};
+        if (charge) charge->reset();
+        if (read != pipe::read_result::ok) return;
     }
 }
 

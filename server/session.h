@@ -10,6 +10,7 @@
 #include "pipe/message_io.h"
 #include "pipe/protocol.h"
 #include "server/audio_batch.h"
+#include "server/payload_budget.h"
 
 namespace Orvane::server {
 
@@ -17,12 +18,15 @@ namespace Orvane::server {
 class speech_engine {
 public:
     virtual ~speech_engine() = default;
-    virtual void speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) = 0;
+    // False when nothing could speak at all and no block was given; the
+    // client is then answered `error` instead of a silent `done`.
+    virtual bool speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) = 0;
 };
 
+// One connection's flags.
 struct server_flags {
     bool stop = false;  // set by a stop request, cleared by every speak
-    bool quit = false;  // set by a shutdown request
+    bool quit = false;  // set by a shutdown request: the whole server is to end
 };
 
 // User data of pipe_audio_sink, for one speak request.
@@ -41,7 +45,10 @@ void handle_speak(pipe::byte_stream& stream, const std::vector<uint8_t>& payload
                   speech_engine& engine);
 
 // Returns when the connection ends: the client closed it, a read failed, a
-// header announced more than the server holds, or after a shutdown request.
-void serve_session(pipe::byte_stream& stream, server_flags& flags, speech_engine& engine);
+// header announced more than the server holds, a request did not fit the
+// charge's budget, or after a shutdown request. The charge is given back
+// after every request.
+void serve_session(pipe::byte_stream& stream, server_flags& flags, speech_engine& engine,
+                   payload_charge* charge = nullptr);
 
 }  // namespace Orvane::server

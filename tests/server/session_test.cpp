@@ -27,13 +27,16 @@ public:
     std::vector<std::vector<uint8_t>> blocks{{1, 2}, {3, 4, 5, 6}};
     std::vector<pipe::speak_request> requests;
     std::size_t blocks_taken = 0;
+    bool available = true;  // false: no engine could be had
 
-    void speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) override {
+    bool speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) override {
         requests.push_back(request);
+        if (!available) return false;
         for (const auto& block : blocks) {
-            if (!sink(block.data(), uint32_t(block.size()), sink_data)) return;
+            if (!sink(block.data(), uint32_t(block.size()), sink_data)) break;
             ++blocks_taken;
         }
+        return true;
     }
 };
 
@@ -243,4 +246,49 @@ TEST(Session, GatheredAudioIsWholeAndSentBeforeDone) {
         audio_bytes.insert(audio_bytes.end(), run.replies[i].payload.begin() + 4, run.replies[i].payload.end());
     }
     EXPECT_EQ(audio_bytes, expected);
+}
+
+TEST(Session, ASpeakWithoutAnEngineIsAnsweredWithErrorAndTheConnectionGoesOn) {
+    memory_stream stream;
+    add_speak(stream, "Hello");
+    add_request(stream, request_kind::probe);
+    session_run run;
+    run.engine.available = false;
+    server::serve_session(stream, run.flags, run.engine);
+    ASSERT_TRUE(parse_messages(stream.output, run.replies));
+    EXPECT_EQ(kinds_of(run.replies), (std::vector<uint32_t>{error, probe_reply})) << "no silent done";
+}
+
+// Payload beyond a connection's free part is charged to the budget of all
+// connections while its request is read and served, and given back after.
+TEST(Session, RequestsBeyondThePayloadBudgetEndTheConnectionAndGiveEverythingBack) {
+    constexpr std::size_t free_part = 100 * 1024, total = 300 * 1024;
+    struct row {
+        const char* what;
+        std::size_t text_bytes;
+        std::size_t held_elsewhere;  // taken by other connections meanwhile
+        bool served;
+    };
+    const row rows[] = {
+        {"within the free part", 90 * 1024, total, true},
+        {"beyond it, within the budget", 350 * 1024, 0, true},
+        {"beyond the budget", 450 * 1024, 0, false},
+        {"within the budget, but others hold it", 200 * 1024, 250 * 1024, false},
+    };
+    for (const row& r : rows) {
+        server::payload_budget budget(total);
+        ASSERT_TRUE(budget.take(r.held_elsewhere));
+        memory_stream stream;
+        add_speak(stream, std::string(r.text_bytes, 'a'));
+        add_request(stream, request_kind::probe);
+        session_run run;
+        {
+            server::payload_charge charge(&budget, free_part);
+            server::serve_session(stream, run.flags, run.engine, &charge);
+        }
+        ASSERT_TRUE(parse_messages(stream.output, run.replies)) << r.what;
+        const std::vector<uint32_t> served{audio, audio, done, probe_reply};
+        EXPECT_EQ(kinds_of(run.replies), r.served ? served : std::vector<uint32_t>{}) << r.what;
+        EXPECT_EQ(budget.available(), total - r.held_elsewhere) << r.what << ": charge given back";
+    }
 }
