@@ -3,7 +3,7 @@
 namespace Orvane::pipe {
 namespace {
 
-constexpr exchange_outcome broken{false, false};
+constexpr exchange_outcome broken{false, false, false};
 
 bool is_reply(const message_header& header, reply_kind kind) { return header.kind == uint32_t(kind); }
 
@@ -25,10 +25,10 @@ public:
     exchange_outcome run() {
         message_header header;
         std::vector<uint8_t> payload;
-        for (;;) {
-            if (read_message(stream_, header, payload) != read_result::ok) return broken;
+        for (bool answered = false;; answered = true) {
+            if (read_message(stream_, header, payload) != read_result::ok) return {false, false, answered};
             if (is_reply(header, reply_kind::done)) return finish();
-            if (is_reply(header, reply_kind::error)) return {false, true};
+            if (is_reply(header, reply_kind::error)) return {false, true, true};
             if (is_reply(header, reply_kind::audio)) deliver(payload);
         }
     }
@@ -43,10 +43,10 @@ private:
     }
 
     exchange_outcome finish() {
-        if (!refused_) return {true, true};
+        if (!refused_) return {true, true, true};
         // Without a stop on the wire no ack will come; the stream is suspect.
-        if (!stop_sent_) return {true, false};
-        return {true, absorb_stop_ack(stream_)};
+        if (!stop_sent_) return {true, false, true};
+        return {true, absorb_stop_ack(stream_), true};
     }
 
     byte_stream& stream_;
@@ -64,16 +64,16 @@ exchange_outcome request_voice_list(byte_stream& stream, std::vector<voice_entry
     message_header header;
     std::vector<uint8_t> payload;
     if (read_message(stream, header, payload) != read_result::ok) return broken;
-    if (!is_reply(header, reply_kind::voice_list)) return {false, true};
+    if (!is_reply(header, reply_kind::voice_list)) return {false, true, true};
     voice_list_payload list;
-    if (!decode_voice_list(payload.data(), payload.size(), list)) return {false, true};
+    if (!decode_voice_list(payload.data(), payload.size(), list)) return {false, true, true};
     voices = std::move(list.entries);
-    return {true, true};
+    return {true, true, true};
 }
 
 exchange_outcome request_speech(byte_stream& stream, const speak_request& request, audio_consumer consumer,
                                 void* context) {
-    if (request.text.size() > max_text_length) return {false, true};
+    if (request.text.size() > max_text_length) return {false, true, false};
     const std::vector<uint8_t> payload = encode_speak_request(request);
     if (!write_message(stream, encode_header(request_kind::speak, uint32_t(payload.size())), payload)) return broken;
     return speech_reader(stream, consumer, context).run();

@@ -18,6 +18,8 @@ struct exchange_outcome {
     // False when the stream can no longer be trusted to be at a message
     // boundary (a failed read or write); the caller must drop the connection.
     bool connection_usable = true;
+    // True once any message of the answer arrived: the server took the request.
+    bool answered = false;
 };
 
 exchange_outcome request_voice_list(byte_stream& stream, std::vector<voice_entry>& voices);

@@ -67,7 +67,8 @@ bool pipe_client::ensure_connected() {
         DWORD error = 0;
         if (connect_once(error)) return true;
         if (error == ERROR_FILE_NOT_FOUND) {
-            if (attempt == 0) launch_server();
+            // No server runs and none can be started: nothing will come.
+            if (attempt == 0 && !launch_server()) return false;
             wait_for_pipe(relaunch_pause_ms);
         } else if (error == ERROR_PIPE_BUSY) {
             WaitNamedPipeW(pipe_name, busy_wait_ms);
@@ -86,26 +87,35 @@ bool pipe_client::read_message(uint32_t& kind, std::vector<uint8_t>& payload) {
     return whole;
 }
 
+template <typename Exchange>
+bool pipe_client::exchange(Exchange&& run) {
+    const bool kept = connection_ != nullptr;
+    if (!ensure_connected()) return false;
+    exchange_outcome outcome = run(connection_->stream());
+    if (!outcome.connection_usable) disconnect();
+    // A connection kept from an earlier request may have outlived its
+    // server. Nothing was answered, so the request goes once more over a
+    // fresh connection, which starts a new server if need be.
+    if (kept && !outcome.connection_usable && !outcome.answered) {
+        if (!ensure_connected()) return false;
+        outcome = run(connection_->stream());
+        if (!outcome.connection_usable) disconnect();
+    }
+    return outcome.success;
+}
+
 bool pipe_client::list_voices(std::vector<voice_entry>& voices) {
     std::lock_guard<critical_section> hold(lock_);
     voices.clear();
-    return guarded([&] {
-        if (!ensure_connected()) return false;
-        const exchange_outcome outcome = request_voice_list(connection_->stream(), voices);
-        if (!outcome.connection_usable) disconnect();
-        return outcome.success;
-    });
+    return guarded([&] { return exchange([&](byte_stream& stream) { return request_voice_list(stream, voices); }); });
 }
 
 bool pipe_client::speak(const char* text, int32_t voice_index, int32_t rate, float speed, int32_t volume,
                         int32_t pitch, audio_consumer consumer, void* context) {
     std::lock_guard<critical_section> hold(lock_);
     return guarded([&] {
-        speak_request request{voice_index, rate, speed, volume, pitch, text ? std::string(text) : std::string()};
-        if (!ensure_connected()) return false;
-        const exchange_outcome outcome = request_speech(connection_->stream(), request, consumer, context);
-        if (!outcome.connection_usable) disconnect();
-        return outcome.success;
+        const speak_request request{voice_index, rate, speed, volume, pitch, text ? std::string(text) : std::string()};
+        return exchange([&](byte_stream& stream) { return request_speech(stream, request, consumer, context); });
     });
 }
 

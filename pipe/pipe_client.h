@@ -52,6 +52,10 @@ public:
 
 private:
     bool connect_once(DWORD& error);
+    // Runs one request/answer exchange over the connection, connecting
+    // first; the caller holds the lock and catches what it throws.
+    template <typename Exchange>
+    bool exchange(Exchange&& run);
     void disconnect() { connection_.reset(); }
 
     std::unique_ptr<pipe_connection> connection_;

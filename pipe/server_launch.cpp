@@ -13,21 +13,31 @@ namespace {
 constexpr DWORD launch_wait_ms = 5000;
 constexpr ULONGLONG mutex_wait_ms = 2000;  // for the started server's mutex
 
-bool start_hidden(const std::wstring& path) {
+// Starts the server hidden, with no standard handles of ours: under Wine a
+// child given none of its own keeps the caller's Unix output, and a shell
+// that waits for that output to close would wait for the server's exit.
+unique_handle start_hidden(const std::wstring& path) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = INVALID_HANDLE_VALUE;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                         &process))
-        return false;
+        return {};
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return unique_handle(process.hProcess);
 }
 
-void wait_for_server_mutex() { poll_until(server_mutex_exists, mutex_wait_ms); }
+// Waits for the started server's mutex. A server that ends before it shows
+// (it cannot load the legacy library) is not coming: false at once. One
+// that is merely slow counts as started.
+bool wait_for_server_mutex(HANDLE process) {
+    auto exited = [process] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; };
+    poll_until([&] { return server_mutex_exists() || exited(); }, mutex_wait_ms);
+    return server_mutex_exists() || !exited();
+}
 
 }  // namespace
 
@@ -45,9 +55,8 @@ bool launch_server_process(const std::wstring& server_path) {
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
     owned_mutex held(std::move(launch_mutex));
     if (server_mutex_exists()) return true;
-    if (!start_hidden(server_path)) return false;
-    wait_for_server_mutex();
-    return true;
+    const unique_handle process = start_hidden(server_path);
+    return process && wait_for_server_mutex(process.get());
 }
 
 }  // namespace Orvane::pipe

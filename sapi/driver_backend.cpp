@@ -89,9 +89,10 @@ bool speech_backend::ensure_ready() {
     return state_->driver != nullptr;
 }
 
-void speech_backend::synthesize(const synthesis_values& v, audio_sink sink, void* context) {
+bool speech_backend::synthesize(const synthesis_values& v, audio_sink sink, void* context) {
     engine::engine_driver::speak(state_->driver.get(), sink, context, v.text, v.voice_index, v.rate, v.speed,
                                  v.volume, v.pitch);
+    return true;
 }
 
 int speech_backend::find_voice(const std::string& name) {

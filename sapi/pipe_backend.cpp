@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "com/ascii_compare.h"
+#include "engine/voice_table.h"
 #include "sapi/process_pipe_client.h"
 
 namespace Orvane::sapi {
@@ -16,15 +17,21 @@ speech_backend::~speech_backend() = default;
 
 bool speech_backend::ensure_ready() { return process_pipe_client() != nullptr; }
 
-void speech_backend::synthesize(const synthesis_values& v, audio_sink sink, void* context) {
-    if (pipe::pipe_client* client = process_pipe_client())
-        client->speak(v.text, v.voice_index, v.rate, v.speed, v.volume, v.pitch, sink, context);
+bool speech_backend::synthesize(const synthesis_values& v, audio_sink sink, void* context) {
+    pipe::pipe_client* client = process_pipe_client();
+    return client && client->speak(v.text, v.voice_index, v.rate, v.speed, v.volume, v.pitch, sink, context);
 }
 
 int speech_backend::find_voice(const std::string& name) {
     pipe::pipe_client* client = process_pipe_client();
     std::vector<pipe::voice_entry> voices;
-    if (!client || !client->list_voices(voices)) return 0;
+    // Without the server's list the compiled-in table names the same voices:
+    // a voice chosen while the server is out of reach must not turn into
+    // the first one once it speaks.
+    if (!client || !client->list_voices(voices)) {
+        const int index = engine::find_voice_by_name(name.c_str());
+        return index < 0 ? 0 : index;
+    }
     const std::wstring wanted(name.begin(), name.end());
     for (size_t i = 0; i < voices.size(); ++i) {
         const std::string listed = voices[i].name;

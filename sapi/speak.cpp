@@ -111,9 +111,15 @@ HRESULT ISpTTSEngineImpl::Speak(DWORD, REFGUID, const WAVEFORMATEX*, const SPVTE
                     const int volume = state.volume_term + volume_term(static_cast<long>(fragment->State.Volume));
                     const int pitch = compute_pitch(engine::voice_base_pitch(voice_index),
                                                     fragment->State.PitchAdj.MiddleAdj);
-                    backend.synthesize({text.c_str(), voice_index, rate.rate, rate.speed, volume, pitch}, on_audio,
-                                       &context);
+                    const uint64_t written_before = context.bytes_written;
+                    const bool ended_well = backend.synthesize(
+                        {text.c_str(), voice_index, rate.rate, rate.speed, volume, pitch}, on_audio, &context);
                     if (context.aborted) return S_OK;
+                    // The back-end was out of reach or lost before this
+                    // fragment said anything: the rest would fare no better.
+                    // Silence is a failure; what was heard stays a success.
+                    if (!ended_well && context.bytes_written == written_before)
+                        return context.bytes_written == 0 ? speech_backend_unreachable : S_OK;
                     break;
                 }
                 default:

@@ -3,10 +3,17 @@
 // in this process, in the 64-bit build the process-wide pipe client that
 // forwards to the speech server. The engine's own logic is the same.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
 namespace Orvane::sapi {
+
+// What Speak returns when nothing was said because the back-end could not
+// be reached: HRESULT_FROM_WIN32(ERROR_PIPE_NOT_CONNECTED), "no process is
+// on the other end of the pipe".
+inline constexpr HRESULT speech_backend_unreachable = static_cast<HRESULT>(0x800700E9L);
 
 // Same shape as the driver's and the pipe client's audio callbacks.
 using audio_sink = bool (*)(const void* data, uint32_t byte_count, void* context);
@@ -30,11 +37,12 @@ public:
     // Makes sure something can speak; false when nothing can (E_FAIL).
     bool ensure_ready();
 
-    // Synthesises on this thread, handing every block to `sink`.
-    void synthesize(const synthesis_values& values, audio_sink sink, void* context);
+    // Synthesises on this thread, handing every block to `sink`. False when
+    // the request did not end as it should: the speech server could not be
+    // reached, refused it, or was lost on the way (blocks may have come).
+    bool synthesize(const synthesis_values& values, audio_sink sink, void* context);
 
-    // The voice index of a voice name (ASCII case ignored); 0 when unknown
-    // or when the voice list cannot be had.
+    // The voice index of a voice name (ASCII case ignored); 0 when unknown.
     static int find_voice(const std::string& name);
 
 private:

@@ -5,9 +5,11 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pipe/handle.h"
@@ -178,5 +180,72 @@ inline std::wstring temp_folder(const wchar_t* name) {
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
+
+// A process that is not our server holding the pipe's name: it accepts
+// every connection and reads whatever comes until the client goes.
+class pipe_squatter {
+public:
+    // The pipe exists when the constructor returns.
+    pipe_squatter()
+        : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          instance_(CreateNamedPipeW(test_pipe_name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                     PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES, 65536,
+                                     65536, 0, nullptr)) {
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~pipe_squatter() {
+        SetEvent(stop_.get());
+        thread_.join();
+    }
+    pipe_squatter(const pipe_squatter&) = delete;
+    pipe_squatter& operator=(const pipe_squatter&) = delete;
+
+    std::size_t bytes_received() const { return received_; }
+
+private:
+    // Waits for an overlapped operation or the stop event; false on stop or failure.
+    bool finish(HANDLE instance, OVERLAPPED& overlapped, BOOL started, DWORD& transferred) {
+        if (!started) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_PIPE_CONNECTED) return true;
+            if (error != ERROR_IO_PENDING) return false;
+            const HANDLE waits[] = {overlapped.hEvent, stop_.get()};
+            if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+                CancelIoEx(instance, &overlapped);
+                GetOverlappedResult(instance, &overlapped, &transferred, TRUE);
+                return false;
+            }
+        }
+        return GetOverlappedResult(instance, &overlapped, &transferred, FALSE) != FALSE;
+    }
+    // One instance, connected again after each client: the pipe never
+    // disappears between two clients.
+    void serve() {
+        pipe::unique_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        const pipe::unique_handle& instance = instance_;
+        while (instance && WaitForSingleObject(stop_.get(), 0) != WAIT_OBJECT_0) {
+            OVERLAPPED overlapped{};
+            overlapped.hEvent = event.get();
+            DWORD transferred = 0;
+            if (!finish(instance.get(), overlapped, ConnectNamedPipe(instance.get(), &overlapped), transferred))
+                continue;
+            uint8_t buffer[4096];
+            for (;;) {
+                overlapped = OVERLAPPED{};
+                overlapped.hEvent = event.get();
+                transferred = 0;
+                const BOOL read = ReadFile(instance.get(), buffer, sizeof buffer, nullptr, &overlapped);
+                if (!finish(instance.get(), overlapped, read, transferred) || transferred == 0) break;
+                received_ += transferred;
+            }
+            DisconnectNamedPipe(instance.get());
+        }
+    }
+
+    pipe::unique_handle stop_;
+    pipe::unique_handle instance_;
+    std::atomic<std::size_t> received_{0};
+    std::thread thread_;
+};
 
 }  // namespace Orvane::testing

@@ -15,7 +15,10 @@
 #include "tests/support/pitch.h"
 
 #ifdef _WIN64
+#include <memory>
+
 #include "sapi/process_pipe_client.h"
+#include "tests/pipe/win_support.h"
 #endif
 
 using namespace Orvane;
@@ -357,17 +360,46 @@ TEST_F(Engine, ConcurrentEnginesEachSpeakTheirOwnVoice) {
 }
 
 #ifdef _WIN64
-TEST_F(Engine, WithoutAServerTheEngineStaysQuietAndWithoutAClientItFails) {
-    sapi::destroy_process_pipe_client();
-    sapi::create_process_pipe_client(L"C:\\nowhere\\OrvaneServer.exe");
-    auto engine = com::IUnknownImpl<sapi::ISpTTSEngineImpl>::create();
-    EXPECT_EQ(engine->SetObjectToken(Orvane::testing::make_test_token(L"Lyra").get()), S_OK);
-    EXPECT_EQ(engine->voice(), 0);
-    engine_site site;
-    EXPECT_EQ(run(engine.get(), {speak(L"hello")}, site), S_OK);
-    EXPECT_TRUE(site.audio.empty());
+// A server that cannot be started, or a pipe held by a process that is not
+// our server: Speak says so at once instead of returning S_OK in silence,
+// and the voice chosen meanwhile is still the one the token names.
+TEST_F(Engine, WithoutAReachableServerSpeakFailsAtOnceAndWithoutAClientToo) {
+    EXPECT_EQ(sapi::speech_backend_unreachable, HRESULT_FROM_WIN32(ERROR_PIPE_NOT_CONNECTED));
+    if (auto* client = sapi::process_pipe_client()) client->shutdown_server();
+    const std::wstring lonely = Orvane::testing::temp_folder(L"orvane-lonely-server") + L"\\OrvaneServer.exe";
+    ASSERT_TRUE(CopyFileW(ORVANE_SERVER_EXE, lonely.c_str(), FALSE)) << "a server without the legacy library";
+    struct row {
+        const char* what;
+        std::wstring server;
+        bool squatter;
+    };
+    const row rows[] = {
+        {"no server executable", L"C:\\nowhere\\OrvaneServer.exe", false},
+        {"a server that cannot load the legacy library", lonely, false},
+        {"the pipe held by another process", ORVANE_SERVER_EXE, true},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        std::unique_ptr<Orvane::testing::pipe_squatter> squatter;
+        if (r.squatter) squatter = std::make_unique<Orvane::testing::pipe_squatter>();
+        sapi::destroy_process_pipe_client();
+        sapi::create_process_pipe_client(r.server);
+        auto engine = com::IUnknownImpl<sapi::ISpTTSEngineImpl>::create();
+        EXPECT_EQ(engine->SetObjectToken(Orvane::testing::make_test_token(L"Lyra").get()), S_OK);
+        EXPECT_EQ(engine->voice(), 1) << "Lyra from the compiled-in table";
+        engine_site site;
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_EQ(run(engine.get(), {speak(L"hello"), speak(L"again")}, site), sapi::speech_backend_unreachable);
+        // Not the five connect attempts and their waits (1.5 s at least).
+        EXPECT_LT(GetTickCount64() - start, 1000u);
+        EXPECT_TRUE(site.audio.empty());
+        EXPECT_FALSE(Orvane::testing::mutex_exists()) << "no server runs afterwards";
+    }
+    DeleteFileW(lonely.c_str());
+    RemoveDirectoryW(lonely.substr(0, lonely.find_last_of(L'\\')).c_str());
 
     sapi::destroy_process_pipe_client();
+    auto engine = com::IUnknownImpl<sapi::ISpTTSEngineImpl>::create();
     engine_site bookmarks;
     EXPECT_EQ(run(engine.get(), {with_action(fragment_action::bookmark, L"1")}, bookmarks), E_FAIL);
     EXPECT_EQ(bookmarks.get_actions_calls, 0u);
