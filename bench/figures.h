@@ -3,6 +3,8 @@
 // facts to `out`; runs of the things compared alternate, so that a drift
 // of the machine's speed touches both sides alike.
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 
@@ -33,10 +35,22 @@ void measure_compute_alone(const options& opts, results& out);
 // 32-bit: the driver's time-stretch.
 void measure_stretch(const options& opts, results& out, direct_speaker& direct);
 
+// 64-bit: the speech server's process. Memory is its private bytes, or its
+// working set where the system reports none (Wine).
+struct server_counters {
+    double private_bytes;
+    double working_set_bytes;
+    double handles;
+    double memory() const { return private_bytes > 0 ? private_bytes : working_set_bytes; }
+};
+server_counters read_server_counters(HANDLE process);
+
 // 64-bit: the speech server's process. Starts the server if needed and
 // returns its process id, found through a short connection of our own.
 unsigned long start_server_and_find_it(const std::wstring& server);
 void measure_server_resources(const options& opts, results& out, direct_speaker& direct, unsigned long server_id);
+// Several clients of one server at once.
+void measure_concurrency(const options& opts, results& out, const std::wstring& server, unsigned long server_id);
 // Stops the server for every run, and once more at the end.
 void measure_cold_start(const options& opts, results& out, const std::wstring& server);
 

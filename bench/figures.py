@@ -187,9 +187,45 @@ def make_figures(p, notes):
                                         [a - b for a, b in zip(long, word)], p.series(build, "long_direct_ms"),
                                         1.10, False, note("say")))
     figures.append(memory_figure(p, note("memory")))
+    figures.extend(concurrency_figures(p))
     for name, series in (("stand-in synthesis", "compute_synthesize_ms"), ("Sonic at 1.5", "compute_sonic_ms")):
         figures.append(platform_figure(f"platform: {name} alone, same code", p.series("32", series),
                                        p.series("64", series)))
+    return figures
+
+
+def concurrency_figures(p):
+    """Several clients of one server at once, each on its own connection."""
+    figures = []
+    beside, alone = p.series("64", "beside_stream_first_audio_ms"), p.series("64", "beside_stream_alone_first_audio_ms")
+    streaming = p.series("64", "beside_stream_a_still_streaming")
+    characters = p.fact("64", "long_text_characters", 0)
+    note = (f"Client B's request goes to its own connection, served on its own thread of the server, while client A's "
+            f"{characters:.0f}-character text is being spoken on another; A was still streaming when B's first audio "
+            f"came in {sum(streaming):.0f} of {len(streaming)} runs. B alone: {describe(summary(alone))}.")
+    figures.append(value_figure("first audio of client B while client A streams the long text", "64", beside, 10,
+                                note, extra={"baseline_alone": summary(alone)}))
+    cores = p.fact("64", "cores", 1) or 1
+    one = p.series("64", "clients_at_once_1_ms")
+    for count in (2, 4):
+        limit = round(max(1.0, count / cores) * 1.2, 3)
+        wall = p.series("64", f"clients_at_once_{count}_ms")
+        note = (f"{count} clients, each speaking the {characters:.0f}-character text at the same moment, until the last "
+                f"is done, against one client alone, on {cores:.0f} cores; each run times both back to back. The "
+                f"target allows max(1, {count}/{cores:.0f}) x 1.2.")
+        figures.append(ratio_figure(f"wall time of {count} clients at once vs 1", "64", wall, one, limit, True, note))
+    per_memory, per_handles = p.series("64", "per_connection_memory_bytes"), p.series("64", "per_connection_handles")
+    growth = p.series("64", "after_connections_memory_growth_bytes")
+    handle_growth = p.series("64", "after_connections_handle_growth")
+    held = p.fact("64", "held_connections", 0)
+    figure = value_figure("server memory per connection", "64 (server 32)", per_memory, None,
+                          (f"{held:.0f} connections held open at once, each having spoken one sentence (its thread, "
+                           f"driver and window exist), against the server before them; memory is the server's "
+                           f"working set where Wine reports no private bytes. Once they are closed again, the server's "
+                           f"memory differs from before by {median_of(growth) / 1024:+.0f} KiB and its handles by "
+                           f"{median_of(handle_growth):+.0f} (medians of {len(growth)} runs)."), unit="bytes",
+                          extra={"handles_per_connection": summary(per_handles)})
+    figures.append(figure)
     return figures
 
 
@@ -241,7 +277,7 @@ def describe(s, unit="ms"):
 
 def table_rows(figures):
     for f in figures:
-        if f["figure"].startswith("server memory"):
+        if f["figure"] == "server memory and handles":
             after = f.get("after", {})
             counter = f["memory_counter"]
             measured = ", ".join(f"after {k}: {v[counter] / 1024:.0f} KiB {counter.split('_')[0]}, {v['handles']:.0f} handles"
@@ -251,6 +287,8 @@ def table_rows(figures):
             yield f["figure"], f["build"], measured, "", result, f["target"], f.get("met")
             continue
         baseline = describe(f.get("baseline")) if "baseline" in f else ""
+        if "baseline_alone" in f:
+            baseline = describe(f["baseline_alone"])
         if "ratio" in f:
             lo, hi = f["ratio_range"]
             result = f"{f['ratio']:.3f} ({lo:.3f}-{hi:.3f})"
@@ -258,6 +296,11 @@ def table_rows(figures):
             result = f"{100 * f['fraction_of_sentence_audio']:.3f}% of {f['sentence_audio_ms']:.0f} ms audio"
         elif "whole_fragment_undelivered_ms" in f:
             result = f"whole fragment undelivered: {describe(f['whole_fragment_undelivered_ms'])}"
+        elif "handles_per_connection" in f:
+            result = f"{describe(f['handles_per_connection'], 'handles')} per connection"
+            yield (f["figure"], f["build"], describe(f.get("subject"), "bytes"), baseline, result, f["target"],
+                   f.get("met"))
+            continue
         elif "server_start_ms" in f:
             result = (f"server start {describe(f['server_start_ms'])}; "
                       f"a bare 32-bit process {describe(f.get('bare_32_bit_process_ms'))}")

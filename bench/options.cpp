@@ -6,9 +6,9 @@ const char* const usage =
     "usage: orvane-bench [--tiny] --out FILE.json [--server PATH\\OrvaneServer.exe]\n"
     "       orvane-bench [--tiny] --long-text FILE.txt   (writes the long text the figures speak)";
 
-run_sizes full_sizes() { return {20000, 10000, 2000, 2000, 7, 20, 3, 7, 3, {10, 100, 1000}}; }
+run_sizes full_sizes() { return {20000, 10000, 2000, 2000, 7, 20, 3, 7, 3, 5, 32, {10, 100, 1000}}; }
 
-run_sizes tiny_sizes() { return {300, 300, 20, 100, 1, 2, 1, 1, 1, {2, 5}}; }
+run_sizes tiny_sizes() { return {300, 300, 20, 100, 1, 2, 1, 1, 1, 1, 2, {2, 5}}; }
 
 std::optional<options> parse_options(const std::vector<std::string>& args, std::string& error) {
     options parsed;

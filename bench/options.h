@@ -17,6 +17,8 @@ struct run_sizes {
     int abort_runs;
     int stream_runs;
     int cold_runs;
+    int concurrent_runs;   // the figures of several clients at once
+    int held_connections;  // connections held open to weigh one
     std::vector<int> memory_checkpoints;  // utterances after which the server is measured
 };
 

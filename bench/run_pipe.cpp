@@ -47,6 +47,7 @@ void run_figures(const options& opts, results& out) {
     measure_streaming(opts, out, direct);
     measure_abort(opts, out, direct, sapi);
     measure_server_resources(opts, out, direct, server_id);
+    measure_concurrency(opts, out, server, server_id);
     measure_cold_start(opts, out, server);
 }
 

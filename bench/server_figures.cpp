@@ -20,12 +20,6 @@ namespace {
 constexpr int connect_attempts = 20;
 constexpr DWORD connect_pause_ms = 100;
 
-struct server_counters {
-    double private_bytes;
-    double working_set_bytes;
-    double handles;
-};
-
 // The system-wide handle table (information class 16), for the handles of
 // another process where GetProcessHandleCount answers 0 (Wine).
 struct system_handle_entry {
@@ -60,7 +54,9 @@ double handles_in_system_table(DWORD process_id) {
     return 0;
 }
 
-server_counters read_counters(HANDLE process) {
+}  // namespace
+
+server_counters read_server_counters(HANDLE process) {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     DWORD handles = 0;
@@ -70,6 +66,8 @@ server_counters read_counters(HANDLE process) {
         return {double(memory.PrivateUsage), double(memory.WorkingSetSize), handles_in_system_table(GetProcessId(process))};
     return {double(memory.PrivateUsage), double(memory.WorkingSetSize), double(handles)};
 }
+
+namespace {
 
 // Ends the process client's connection and the server, if one runs.
 void stop_server(const std::wstring& server) {
@@ -111,7 +109,7 @@ void measure_server_resources(const options& opts, results& out, direct_speaker&
             audio_probe probe;
             direct.speak(text, 1.0f, probe);
         }
-        add_counters(out, spoken, read_counters(process.get()));
+        add_counters(out, spoken, read_server_counters(process.get()));
     }
 }
 
