@@ -238,18 +238,27 @@ DWORD running_server_pid() {
 
 }  // namespace
 
+// The ack is written just before the connection is dropped, and dropping
+// it throws away what the client has not read yet: the server must wait
+// for the client to take it. Eight servers in a row, as a fast client on a
+// machine that runs 32-bit code natively once lost it one time in eight.
 TEST_F(Server, ShutdownIsAcknowledgedAndTheMutexAndPipeDisappear) {
-    ASSERT_TRUE(wait_until(server_ready));
-    const DWORD pid = running_server_pid();
-    pipe::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    ASSERT_TRUE(process.valid());
-    connect();
-    ASSERT_TRUE(client.send_header(4, 0));
-    EXPECT_EQ(client.next_kind(), ack);
-    EXPECT_EQ(client.next_kind(), failed_read) << "connection closed after the ack";
-    const process_result ended = wait_process(process);
-    EXPECT_TRUE(ended.exited);
-    EXPECT_EQ(ended.exit_code, 0u);
-    EXPECT_FALSE(mutex_exists());
-    EXPECT_FALSE(pipe_exists());
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        pipe_client(server_exe).launch_server();
+        ASSERT_TRUE(wait_until(server_ready));
+        const DWORD pid = running_server_pid();
+        pipe::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        ASSERT_TRUE(process.valid());
+        raw_client requester;
+        ASSERT_TRUE(requester.connect());
+        ASSERT_TRUE(requester.send_header(4, 0));
+        EXPECT_EQ(requester.next_kind(), ack);
+        EXPECT_EQ(requester.next_kind(), failed_read) << "connection closed after the ack";
+        const process_result ended = wait_process(process);
+        EXPECT_TRUE(ended.exited);
+        EXPECT_EQ(ended.exit_code, 0u);
+        EXPECT_FALSE(mutex_exists());
+        EXPECT_FALSE(pipe_exists());
+    }
 }
