@@ -1,14 +1,19 @@
-# Sourced by the installer tests: a fresh Wine prefix of the test's own,
-# the built setup, and small checks on files, registry and processes.
+# Sourced by the installer tests: a fresh Wine prefix of the test's own
+# (64-bit Windows, or 32-bit with installer_arch=win32 set first), the built
+# setup, and small checks on files, registry and processes.
 installer_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work=$(mktemp -d /tmp/orvane-installer.XXXXXX)
 # Created by orvane_wine_prefix below, away from the build's own prefix.
 export ORVANE_WINEPREFIX=$work/prefix
 source "$installer_root/tools/wine-env"
+export WINEARCH=${installer_arch:-win64}
 dist=$orvane_build/dist
 setup_exe=$dist/OrvaneSetup.exe
-program_files=$WINEPREFIX/drive_c/"Program Files (x86)"
-installed=$program_files/Orvane
+if [ "$WINEARCH" = win32 ]; then
+  installed=$WINEPREFIX/drive_c/"Program Files"/Orvane
+else
+  installed=$WINEPREFIX/drive_c/"Program Files (x86)"/Orvane
+fi
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvaneSAPI'
 clsid_enumerator='{D25E46E7-3C9A-403B-BCA1-DBF910D0F99A}'
 clsid_engine='{FD39C483-34AE-411B-B405-DB8B21051ABC}'
@@ -36,13 +41,22 @@ finish() {
 orvane_wine_prefix
 wineserver -p 2>/dev/null
 
+# Runs a Windows program in the prefix with the loader of its bitness
+# (tools/wine-run would reset WINEARCH).
+wrun() { "$(orvane_wine_loader "$1")" "$@"; }
+win() { winepath -w "$1" 2>/dev/null; }
+same() { cmp -s "$1" "$2"; }  # file, file
+
 # The stand-in object token (Wine's lacks ISpObjectTokenInit) is the test
 # harness's own: the setup never installs it.
 register_object_token() {
-  "$orvane_root/tools/wine-run" "$WINEPREFIX/drive_c/windows/syswow64/regsvr32.exe" /s \
-    "$(winepath -w "$dist/standins/object_token32.dll")"
-  "$orvane_root/tools/wine-run" "$WINEPREFIX/drive_c/windows/system32/regsvr32.exe" /s \
-    "$(winepath -w "$dist/standins/object_token64.dll")"
+  local system=$WINEPREFIX/drive_c/windows
+  if [ "$WINEARCH" = win32 ]; then
+    wrun "$system/system32/regsvr32.exe" /s "$(win "$dist/standins/object_token32.dll")"
+  else
+    wrun "$system/syswow64/regsvr32.exe" /s "$(win "$dist/standins/object_token32.dll")"
+    wrun "$system/system32/regsvr32.exe" /s "$(win "$dist/standins/object_token64.dll")"
+  fi
 }
 
 # run_setup EXE ARGUMENTS: prints the setup's whole exit code. A batch file
@@ -52,7 +66,7 @@ register_object_token() {
 run_setup() {
   local exe=$1; shift
   printf '@"%s" %s\r\n@echo %%ERRORLEVEL%%\r\n' "$(winepath -w "$exe")" "$*" >"$work/run.cmd"
-  "$orvane_root/tools/wine-run" cmd /c "$(winepath -w "$work/run.cmd")" 2>/dev/null | tr -d '\r' | tail -n 1
+  wrun cmd /c "$(winepath -w "$work/run.cmd")" 2>/dev/null | tr -d '\r' | tail -n 1
 }
 
 # Lines the setup wrote with /LOG=, as UTF-8.
@@ -60,14 +74,14 @@ log_text() { iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/null | tr -d '\r'; }
 
 # reg_value VIEW KEY NAME: the data of one value, empty when absent.
 reg_value() {
-  "$orvane_root/tools/wine-run" reg query "$2" /v "$3" "/reg:$1" 2>/dev/null | tr -d '\r' |
+  wrun reg query "$2" /v "$3" "/reg:$1" 2>/dev/null | tr -d '\r' |
     awk -v name="$3" '$1 == name { sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print; exit }'
 }
 reg_default() {
-  "$orvane_root/tools/wine-run" reg query "$2" /ve "/reg:$1" 2>/dev/null | tr -d '\r' |
+  wrun reg query "$2" /ve "/reg:$1" 2>/dev/null | tr -d '\r' |
     awk '/REG_SZ/ { sub(/^ *\(Default\) +REG_SZ +/, ""); print; exit }'
 }
-reg_key_exists() { "$orvane_root/tools/wine-run" reg query "$2" "/reg:$1" >/dev/null 2>&1; }
+reg_key_exists() { wrun reg query "$2" "/reg:$1" >/dev/null 2>&1; }
 
 # Linux process ids of the live Windows programs of this prefix whose
 # command line matches the glob (Wine shows the Windows command line).

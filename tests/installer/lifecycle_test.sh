@@ -7,9 +7,7 @@
 set -u
 source "$(dirname "$0")/installer_env.sh"
 register_object_token
-run() { "$orvane_root/tools/wine-run" "$@"; }
-win() { winepath -w "$1" 2>/dev/null; }
-same() { cmp -s "$1" "$2"; }  # file, file
+run() { wrun "$@"; }
 
 # The setup, its legacy library and the logs live in folders with spaces,
 # as on a user's machine.
@@ -121,13 +119,13 @@ check "the upgrade logged the kept library" \
   "$(log_text "$work/upgrade.log" | grep -qF "Legacy library: $folder\\o32_tts.dll"; echo $?)"
 rm -f "$work/my setup/o32_tts.dll" "$work/long.wav"
 speaks upgrade
-"$orvane_root/tools/wine-run" "$dist/tools/orvane-pipe-say64.exe" --shutdown >/dev/null 2>&1
+wrun "$dist/tools/orvane-pipe-say64.exe" --shutdown >/dev/null 2>&1
 
 # --- An upgrade while a program holds OrvaneSAPI.dll open: the new file
 # waits beside it for the next restart, both builds stay registered, and the
 # setup says so with 3010. A restart (wineboot -r) puts the new file in place.
 printf 'stale' >>"$installed/OrvaneSAPI.dll"
-(cd "$installed" && exec "$orvane_root/tools/wine-run" cmd /c 'ping -n 60 127.0.0.1 >nul <OrvaneSAPI.dll') >/dev/null 2>&1 &
+(cd "$installed" && exec "$(orvane_wine_loader cmd)" cmd /c 'ping -n 60 127.0.0.1 >nul <OrvaneSAPI.dll') >/dev/null 2>&1 &
 holder=$!
 for _ in $(seq 100); do [ -n "$(prefix_pids 'ping -n 60*')" ] && break; sleep 0.1; done
 code=$(run_setup "$setup" /S "/LOG=\"$(win "$work/in-use.log")\"")

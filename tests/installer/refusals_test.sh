@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # What the setup refuses, in a fresh Wine prefix: each case ends with its
 # exit code and its reason in the /LOG= file, and nothing of ours appears in
-# the file system or either registry view.
+# the file system or either registry view. Then a build that will not
+# register: the other is rolled back and the first installation removed.
 set -u
 source "$(dirname "$0")/installer_env.sh"
-win() { winepath -w "$1" 2>/dev/null; }
 
 mkdir -p "$work/alone" "$work/beside" "$work/files"
 cp "$setup_exe" "$work/alone/OrvaneSetup.exe"
@@ -40,12 +40,37 @@ for entry in "${cases[@]}"; do
 done
 
 # Nothing changed: no folder, no Uninstall key, no class or voices entries.
-check "no Orvane folder in either Program Files" \
-  "$([ ! -e "$installed" ] && [ ! -e "$WINEPREFIX/drive_c/Program Files/Orvane" ]; echo $?)"
-for bits in 32 64; do
-  for key in "$uninstall_key" "HKLM\\Software\\Classes\\CLSID\\$clsid_enumerator" \
-             "HKLM\\Software\\Classes\\CLSID\\$clsid_engine" "$token_enum_key"; do
-    check "$bits-bit view: no $key" "$(! reg_key_exists "$bits" "$key"; echo $?)"
+nothing_of_ours() {  # step
+  local bits key
+  for bits in 32 64; do
+    for key in "$uninstall_key" "HKLM\\Software\\Classes\\CLSID\\$clsid_enumerator" \
+               "HKLM\\Software\\Classes\\CLSID\\$clsid_engine" "$token_enum_key"; do
+      check "$1: no $key in the $bits-bit view" "$(! reg_key_exists "$bits" "$key"; echo $?)"
+    done
   done
-done
+}
+check "refusals: no Orvane folder in either Program Files" \
+  "$([ ! -e "$installed" ] && [ ! -e "$WINEPREFIX/drive_c/Program Files/Orvane" ]; echo $?)"
+nothing_of_ours refusals
+
+# A damaged 64-bit library that a program holds open stays in place (its
+# replacement waits for a restart), so the 64-bit registration fails after
+# the 32-bit one succeeded.
+mkdir -p "$installed/x64"
+echo "damaged" >"$installed/x64/OrvaneSAPI.dll"
+(cd "$installed/x64" && exec "$(orvane_wine_loader cmd)" cmd /c 'ping -n 60 127.0.0.1 >nul <OrvaneSAPI.dll') >/dev/null 2>&1 &
+holder=$!
+for _ in $(seq 100); do [ -n "$(prefix_pids 'ping -n 60*')" ] && break; sleep 0.1; done
+code=$(run_setup "$work/alone/OrvaneSetup.exe" /S "/LEGACY=\"$(win "$dist/o32_tts.dll")\"" "/LOG=\"$(win "$work/register.log")\"")
+check "a build that does not register: exit 21 (got $code)" "$([ "$code" = 21 ]; echo $?)"
+check "it logs which build failed (got '$(log_text "$work/register.log")')" \
+  "$(log_text "$work/register.log" | grep -qF "The 64-bit OrvaneSAPI.dll did not register"; echo $?)"
+nothing_of_ours "failed registration"
+kill $(prefix_pids 'ping -n 60*') $(prefix_pids '*cmd.exe /c ping*') "$holder" 2>/dev/null
+wait "$holder" 2>/dev/null
+found=$(cd "$installed" 2>/dev/null && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+check "the first installation is removed but for the held file (left: $found)" \
+  "$([ "$found" = "x64 x64/OrvaneSAPI.dll " ]; echo $?)"
+wrun wineboot -r >/dev/null 2>&1
+check "after a restart the folder is gone" "$([ ! -e "$installed" ]; echo $?)"
 finish
