@@ -98,10 +98,10 @@ Function ReadOptions
   System::Call 'kernel32::GetCommandLineW() p.r0'
   System::Call 'shell32::CommandLineToArgvW(p r0, *i .r1) p.r2'
   ${If} $2 P<> 0
-    ${For} $3 1 $1
-      ${IfThen} $3 = $1 ${|} ${Break} ${|}
-      IntOp $4 $3 * 4
-      IntOp $4 $4 + $2
+    IntOp $7 $1 - 1
+    ${For} $3 1 $7
+      IntPtrOp $4 $3 * ${NSIS_PTR_SIZE}
+      IntPtrOp $4 $2 + $4
       System::Call '*$4(w .r5)'
       StrCpy $6 $5 8
       ${If} $6 == "/LEGACY="
