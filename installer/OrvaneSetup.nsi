@@ -167,7 +167,12 @@ FunctionEnd
 ; keeps its files and entry so that it can be set up again or removed.
 !macro Fail CODE TEXT
   ${If} $Upgrade = 0
-    !insertmacro REMOVE_PAYLOAD
+    ; A legacy library that was there before (named with /LEGACY=) stays.
+    ${If} $LegacySource != ""
+      !insertmacro REMOVE_PAYLOAD 1
+    ${Else}
+      !insertmacro REMOVE_PAYLOAD 0
+    ${EndIf}
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
   ${EndIf}
   !insertmacro Note "${TEXT}"
@@ -196,7 +201,7 @@ Section
     StrCpy $CopyFailed "$INSTDIR\uninstall.exe"
   ${EndIf}
   ${If} $CopyFailed != ""
-    !insertmacro Fail ${EXIT_COPY_FAILED} "Could not write $CopyFailed."
+    !insertmacro Fail ${EXIT_COPY_FAILED} "Could not write $CopyFailed; no voices are registered."
   ${EndIf}
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
@@ -226,7 +231,7 @@ SectionEnd
 Section Uninstall
   SetRegView 32
   Call un.UnregisterBuilds
-  !insertmacro REMOVE_PAYLOAD
+  !insertmacro REMOVE_PAYLOAD 1
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   ${If} ${RebootFlag}
     MessageBox MB_OK|MB_ICONINFORMATION "Restart Windows to finish removing the files that are in use." /SD IDOK

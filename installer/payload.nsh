@@ -84,13 +84,15 @@ FunctionEnd
 !macroend
 
 ; Deletes what the setup wrote (files still in use go at the next restart)
-; and the folders if nothing else is left in them.
+; and the folders if nothing else is left in them. The legacy library goes
+; only where the setup copied it.
 !macro REMOVE_FILE NAME
   Delete /REBOOTOK "$INSTDIR\${NAME}"
   Delete "$INSTDIR\${NAME}.upgrade"
 !macroend
 
-!macro REMOVE_PAYLOAD
+; RemoveLegacy: 1 to delete o32_tts.dll as well.
+!macro REMOVE_PAYLOAD RemoveLegacy
   ; The folder itself must not be the working directory while it goes.
   SetOutPath "$TEMP"
   !insertmacro REMOVE_FILE "x64\OrvaneSAPI.dll"
@@ -99,7 +101,9 @@ FunctionEnd
   !insertmacro REMOVE_FILE "OrvaneSAPI.dll"
   !insertmacro REMOVE_FILE "OrvaneServer.exe"
   !insertmacro REMOVE_FILE "orvane-say32.exe"
-  !insertmacro REMOVE_FILE "o32_tts.dll"
+  !if ${RemoveLegacy} == 1
+    !insertmacro REMOVE_FILE "o32_tts.dll"
+  !endif
   !insertmacro REMOVE_FILE "uninstall.exe"
   RMDir /REBOOTOK "$INSTDIR"
 !macroend
