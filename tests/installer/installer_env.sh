@@ -101,6 +101,16 @@ server_pids() {
   path="$(winepath -w "$installed")\\OrvaneServer.exe"
   prefix_pids "${path//\\/\\\\}*"  # backslashes are literal, not glob escapes
 }
+# process_ends PID SECONDS: 0 once the process has ended (a server that
+# released its mutex may take a moment to leave).
+process_ends() {
+  local tries=$(($2 * 10))
+  while [ -d "/proc/$1" ] && ! grep -q '^State:.*Z' "/proc/$1/status" 2>/dev/null; do
+    tries=$((tries - 1))
+    [ "$tries" -gt 0 ] || return 1
+    sleep 0.1
+  done
+}
 # wait_until_gone GLOB SECONDS: 0 once no such program runs.
 wait_until_gone() {
   local tries=$(($2 * 10))
