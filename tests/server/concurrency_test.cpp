@@ -118,8 +118,9 @@ protected:
 // they hear alone, and all of them are heard before any has finished.
 TEST_F(Concurrency, ClientProcessesSpeakingTogetherEachGetTheirOwnAudio) {
     const std::wstring folder = temp_folder(L"orvane-together");
-    const std::wstring text = L"Several programs speak at the same time, each in its own voice. "
-                              L"Nobody waits for anybody else, and nothing is mixed up.";
+    // Long enough that each speech outlasts the others' wake-up from the signal.
+    const std::string narrow = text_of(3000);
+    const std::wstring text(narrow.begin(), narrow.end());
     const int voices[] = {1, 4, 11, 13};
     auto pcm = [&](const std::wstring& tag, int i) { return folder + L"\\" + tag + std::to_wstring(i) + L".pcm"; };
     auto start_helper = [&](int i, const std::wstring& event_name, const std::wstring& out) {
