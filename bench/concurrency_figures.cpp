@@ -11,7 +11,7 @@
 
 #include "bench/figures.h"
 #include "bench/texts.h"
-#include "pipe/handle.h"
+#include "utils/handle.h"
 #include "pipe/pipe_client.h"
 
 namespace Orvane::bench {
@@ -33,7 +33,7 @@ void speak_or_throw(pipe::pipe_client& client, const std::string& text, block_si
 // A probe whose first block is also told to another thread.
 struct signalling_probe {
     audio_probe probe;
-    pipe::unique_handle first_block{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    utils::unique_handle first_block{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<bool> finished{false};
 
     static bool take(const void* data, uint32_t byte_count, void* context) {
@@ -87,7 +87,7 @@ void measure_clients_at_once(const options& opts, results& out, const std::wstri
         for (const int count : {1, 2, 4}) {
             std::vector<std::unique_ptr<pipe::pipe_client>> clients;
             for (int i = 0; i < count; ++i) clients.push_back(connected_client(server));
-            pipe::unique_handle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            utils::unique_handle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
             std::atomic<int> failures{0};
             std::vector<std::thread> threads;
             for (auto& client : clients)
@@ -113,7 +113,7 @@ void measure_clients_at_once(const options& opts, results& out, const std::wstri
 // spoken once (a thread, a driver and its window each) are held open.
 void measure_memory_per_connection(const options& opts, results& out, const std::wstring& server,
                                    unsigned long server_id) {
-    pipe::unique_handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, server_id));
+    utils::unique_handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, server_id));
     if (!process) throw std::runtime_error("cannot open the speech server's process");
     const std::string sentence = one_sentence();
     const int held = opts.sizes.held_connections;

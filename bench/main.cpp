@@ -9,6 +9,7 @@
 
 #include "bench/figures.h"
 #include "bench/texts.h"
+#include "utils/com_apartment.h"
 
 namespace {
 
@@ -22,13 +23,6 @@ int write_long_text(const Orvane::bench::options& opts) {
     return 1;
 }
 
-struct com_apartment {
-    com_apartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~com_apartment() { CoUninitialize(); }
-    com_apartment(const com_apartment&) = delete;
-    com_apartment& operator=(const com_apartment&) = delete;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,7 +35,7 @@ int main(int argc, char** argv) {
     }
     if (!opts->text_out.empty()) return write_long_text(*opts);
     try {
-        com_apartment apartment;
+        Orvane::utils::com_apartment apartment;
         results out(program_name());
         out.fact("tiny", opts->tiny ? 1.0 : 0.0);
         run_figures(*opts, out);

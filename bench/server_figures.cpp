@@ -10,7 +10,7 @@
 
 #include "bench/figures.h"
 #include "bench/texts.h"
-#include "pipe/handle.h"
+#include "utils/handle.h"
 #include "pipe/names.h"
 #include "sapi/process_pipe_client.h"
 
@@ -90,7 +90,7 @@ unsigned long start_server_and_find_it(const std::wstring& server) {
     if (!launcher.launch_server()) throw std::runtime_error("cannot start the speech server");
     // Our own short connection, made before any client holds the pipe.
     for (int attempt = 0; attempt < connect_attempts; ++attempt) {
-        pipe::unique_handle pipe(CreateFileW(pipe::pipe_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        utils::unique_handle pipe(CreateFileW(pipe::pipe_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                              OPEN_EXISTING, 0, nullptr));
         ULONG id = 0;
         if (pipe && GetNamedPipeServerProcessId(pipe.get(), &id)) return id;
@@ -100,7 +100,7 @@ unsigned long start_server_and_find_it(const std::wstring& server) {
 }
 
 void measure_server_resources(const options& opts, results& out, direct_speaker& direct, unsigned long server_id) {
-    pipe::unique_handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, server_id));
+    utils::unique_handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, server_id));
     if (!process) throw std::runtime_error("cannot open the speech server's process");
     const std::string text = text_of_words(2);
     int spoken = 0;
@@ -129,7 +129,7 @@ double time_bare_32_bit_process() {
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                         &startup, &process))
         return -1;
-    pipe::unique_handle thread(process.hThread), handle(process.hProcess);
+    utils::unique_handle thread(process.hThread), handle(process.hProcess);
     if (WaitForSingleObject(handle.get(), 30000) != WAIT_OBJECT_0) return -1;
     return ms_since(start);
 }

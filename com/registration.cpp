@@ -3,7 +3,7 @@
 #include <objbase.h>
 
 #include "com/module.h"
-#include "com/registry_key.h"
+#include "utils/registry_key.h"
 #include "com/task_memory.h"
 #include "sapi/class_ids.h"
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "engine/catalogue.h"
-#include "engine/module_holder.h"
+#include "utils/module.h"
 #include "engine/notify_window.h"
 
 namespace Orvane::engine {
@@ -35,7 +35,7 @@ Fn find_export(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-engine_driver_ptr bind(module_holder library) {
+engine_driver_ptr bind(utils::module_holder library) {
     if (!library) return nullptr;
     voice_count();  // known before any speak checks an index against it
     engine_driver_ptr driver(new engine_driver);
@@ -83,12 +83,12 @@ void close_instance(engine_driver& driver) {
 
 engine_driver_ptr engine_driver::load(const wchar_t* path) {
     if (!path) return nullptr;
-    return bind(module_holder(LoadLibraryW(path)));
+    return bind(utils::module_holder(LoadLibraryW(path)));
 }
 
 engine_driver_ptr engine_driver::load(const char* path) {
     if (!path) return nullptr;
-    return bind(module_holder(LoadLibraryA(path)));
+    return bind(utils::module_holder(LoadLibraryA(path)));
 }
 
 void engine_driver::release(engine_driver* driver) {

@@ -1,5 +1,9 @@
 #include "engine/voice_table.h"
 
+#include <string_view>
+
+#include "utils/ascii_compare.h"
+
 namespace Orvane::engine {
 namespace {
 
@@ -9,14 +13,6 @@ const voice_info table[] = {
 #undef ORVANE_VOICE
 };
 static_assert(sizeof(table) / sizeof(table[0]) == voice_table_size);
-
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-bool equal_ignoring_ascii_case(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (ascii_lower(*a) != ascii_lower(*b)) return false;
-    return *a == *b;
-}
 
 }  // namespace
 
@@ -29,7 +25,7 @@ const voice_info* find_voice(int index) {
 int find_voice_by_name(const char* name) {
     if (!name) return -1;
     for (const auto& voice : table)
-        if (equal_ignoring_ascii_case(voice.name, name)) return voice.index;
+        if (utils::ascii_icompare(std::string_view(voice.name), std::string_view(name)) == 0) return voice.index;
     return -1;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -13,31 +14,10 @@
 #include "hook/thread_freezer.h"
 #include "hook/trampoline.h"
 #include "hook/x86_decoder.h"
+#include "utils/critical_section.h"
 
 namespace Orvane::hook {
 namespace {
-
-class critical_section {
-public:
-    critical_section() { InitializeCriticalSection(&cs_); }
-    ~critical_section() { DeleteCriticalSection(&cs_); }
-    critical_section(const critical_section&) = delete;
-    critical_section& operator=(const critical_section&) = delete;
-
-    class guard {
-    public:
-        explicit guard(critical_section& cs) : cs_(cs) { EnterCriticalSection(&cs_.cs_); }
-        ~guard() { LeaveCriticalSection(&cs_.cs_); }
-        guard(const guard&) = delete;
-        guard& operator=(const guard&) = delete;
-
-    private:
-        critical_section& cs_;
-    };
-
-private:
-    CRITICAL_SECTION cs_;
-};
 
 struct hook_record {
     std::uint8_t* target;
@@ -48,7 +28,7 @@ struct hook_record {
 };
 
 struct hook_state {
-    critical_section lock;
+    utils::critical_section lock;
     bool initialized = false;
     std::vector<hook_record> hooks;
     executable_memory memory;
@@ -72,7 +52,7 @@ template <class F>
 status guarded(F&& body) {
     try {
         hook_state& s = state();
-        critical_section::guard hold(s.lock);
+        std::lock_guard<utils::critical_section> hold(s.lock);
         return body(s);
     } catch (const hook_failure& failure) {
         return failure.code;

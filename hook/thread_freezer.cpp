@@ -9,7 +9,7 @@ namespace {
 
 std::vector<DWORD> other_thread_ids() {
     std::vector<DWORD> ids;
-    win_handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    utils::unique_handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     if (!snapshot) return ids;
     const DWORD process = GetCurrentProcessId();
     const DWORD self = GetCurrentThreadId();
@@ -24,7 +24,7 @@ std::vector<DWORD> other_thread_ids() {
 
 }  // namespace
 
-thread_freezer::frozen_thread::frozen_thread(win_handle thread) : thread_(std::move(thread)) {
+thread_freezer::frozen_thread::frozen_thread(utils::unique_handle thread) : thread_(std::move(thread)) {
     suspended_ = SuspendThread(thread_.get()) != DWORD(-1);
     if (!suspended_) return;
     // Also waits until the thread has really stopped.
@@ -49,7 +49,7 @@ thread_freezer::thread_freezer() {
     const std::vector<DWORD> ids = other_thread_ids();
     threads_.reserve(ids.size());
     for (DWORD id : ids) {
-        win_handle thread(OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_SET_CONTEXT |
+        utils::unique_handle thread(OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_SET_CONTEXT |
                                          THREAD_QUERY_INFORMATION,
                                      FALSE, id));
         if (!thread) continue;  // already gone

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "hook/trampoline.h"
-#include "hook/win_handle.h"
+#include "utils/handle.h"
 
 namespace Orvane::hook {
 
@@ -30,7 +30,7 @@ private:
     // One suspended thread; resumed when destroyed.
     class frozen_thread {
     public:
-        explicit frozen_thread(win_handle thread);
+        explicit frozen_thread(utils::unique_handle thread);
         frozen_thread(frozen_thread&&) noexcept = default;
         frozen_thread& operator=(frozen_thread&&) noexcept = default;
         ~frozen_thread();
@@ -41,7 +41,7 @@ private:
         void set_eip(DWORD eip);
 
     private:
-        win_handle thread_;
+        utils::unique_handle thread_;
         CONTEXT context_{};
         bool suspended_ = false;
         bool has_context_ = false;

@@ -45,7 +45,7 @@ bool pipe_client::server_running() { return server_mutex_exists(); }
 bool pipe_client::launch_server() { return launch_server_process(server_path_); }
 
 bool pipe_client::connect_once(DWORD& error) {
-    unique_handle pipe(CreateFileW(pipe_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    utils::unique_handle pipe(CreateFileW(pipe_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!pipe) {
         error = GetLastError();
         return false;
@@ -105,14 +105,14 @@ bool pipe_client::exchange(Exchange&& run) {
 }
 
 bool pipe_client::list_voices(std::vector<voice_entry>& voices) {
-    std::lock_guard<critical_section> hold(lock_);
+    std::lock_guard<utils::critical_section> hold(lock_);
     voices.clear();
     return guarded([&] { return exchange([&](byte_stream& stream) { return request_voice_list(stream, voices); }); });
 }
 
 bool pipe_client::speak(const char* text, int32_t voice_index, int32_t rate, float speed, int32_t volume,
                         int32_t pitch, audio_consumer consumer, void* context) {
-    std::lock_guard<critical_section> hold(lock_);
+    std::lock_guard<utils::critical_section> hold(lock_);
     return guarded([&] {
         const speak_request request{voice_index, rate, speed, volume, pitch, text ? std::string(text) : std::string()};
         return exchange([&](byte_stream& stream) { return request_speech(stream, request, consumer, context); });
@@ -120,7 +120,7 @@ bool pipe_client::speak(const char* text, int32_t voice_index, int32_t rate, flo
 }
 
 void pipe_client::shutdown_server() {
-    std::lock_guard<critical_section> hold(lock_);
+    std::lock_guard<utils::critical_section> hold(lock_);
     if (!server_running()) return;
     guarded([&] {
         if (ensure_connected()) {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "pipe/client_exchange.h"
-#include "pipe/critical_section.h"
-#include "pipe/handle.h"
+#include "utils/critical_section.h"
+#include "utils/handle.h"
 #include "pipe/pipe_connection.h"
 #include "pipe/protocol.h"
 
@@ -60,7 +60,7 @@ private:
 
     std::unique_ptr<pipe_connection> connection_;
     std::wstring server_path_;
-    critical_section lock_;
+    utils::critical_section lock_;
 };
 
 }  // namespace Orvane::pipe

@@ -6,21 +6,21 @@
 #include <windows.h>
 
 #include "pipe/buffered_stream.h"
-#include "pipe/handle.h"
+#include "utils/handle.h"
 #include "pipe/handle_stream.h"
 
 namespace Orvane::pipe {
 
 class pipe_connection {
 public:
-    explicit pipe_connection(unique_handle pipe) : pipe_(std::move(pipe)), raw_(pipe_.get()), stream_(raw_) {}
+    explicit pipe_connection(utils::unique_handle pipe) : pipe_(std::move(pipe)), raw_(pipe_.get()), stream_(raw_) {}
     pipe_connection(const pipe_connection&) = delete;
     pipe_connection& operator=(const pipe_connection&) = delete;
 
     byte_stream& stream() { return stream_; }
 
 private:
-    unique_handle pipe_;
+    utils::unique_handle pipe_;
     handle_stream raw_;
     buffered_stream stream_;
 };

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "utils/ascii_compare.h"
+
 namespace Orvane::pipe {
 namespace {
 
@@ -105,6 +107,12 @@ voice_entry make_voice_entry(std::string_view name, bool female) {
 std::string entry_name(const voice_entry& entry) {
     const char* end = std::find(entry.name, entry.name + voice_name_size, '\0');
     return std::string(entry.name, end);
+}
+
+int find_listed_voice(const std::vector<voice_entry>& voices, std::string_view name) {
+    for (std::size_t i = 0; i < voices.size(); ++i)
+        if (utils::ascii_icompare(std::string_view(entry_name(voices[i])), name) == 0) return int(i);
+    return -1;
 }
 
 std::vector<uint8_t> encode_voice_list(const voice_list_payload& list) {

@@ -66,6 +66,8 @@ static_assert(sizeof(voice_entry) == voice_entry_size, "voice_entry is a packed 
 // Keeps at most 31 bytes of the name; the rest of the field is zero.
 voice_entry make_voice_entry(std::string_view name, bool female);
 std::string entry_name(const voice_entry& entry);
+// Index of the first entry named `name`, ASCII case ignored; -1 when none.
+int find_listed_voice(const std::vector<voice_entry>& voices, std::string_view name);
 
 struct voice_list_payload {
     std::vector<voice_entry> entries;

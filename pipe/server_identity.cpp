@@ -1,6 +1,6 @@
 #include "pipe/server_identity.h"
 
-#include "pipe/handle.h"
+#include "utils/handle.h"
 
 namespace Orvane::pipe {
 namespace {
@@ -30,7 +30,7 @@ bool equal_ignoring_case(const std::wstring& first, const std::wstring& second) 
 }
 
 bool file_identity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
-    unique_handle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    utils::unique_handle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return file && GetFileInformationByHandle(file.get(), &info);
 }
@@ -40,7 +40,7 @@ bool file_identity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
 std::wstring pipe_server_image(HANDLE pipe) {
     ULONG process_id = 0;
     if (!GetNamedPipeServerProcessId(pipe, &process_id)) return {};
-    unique_handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
+    utils::unique_handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
     if (!process) return {};
     std::wstring image(max_path_chars, L'\0');
     DWORD length = max_path_chars;

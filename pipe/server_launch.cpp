@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "pipe/handle.h"
+#include "utils/handle.h"
 #include "pipe/names.h"
 #include "pipe/poll.h"
 #include "pipe/server_path.h"
@@ -16,7 +16,7 @@ constexpr ULONGLONG mutex_wait_ms = 2000;  // for the started server's mutex
 // Starts the server hidden, with no standard handles of ours: under Wine a
 // child given none of its own keeps the caller's Unix output, and a shell
 // that waits for that output to close would wait for the server's exit.
-unique_handle start_hidden(const std::wstring& path) {
+utils::unique_handle start_hidden(const std::wstring& path) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
@@ -27,7 +27,7 @@ unique_handle start_hidden(const std::wstring& path) {
                         &process))
         return {};
     CloseHandle(process.hThread);
-    return unique_handle(process.hProcess);
+    return utils::unique_handle(process.hProcess);
 }
 
 // Waits for the started server's mutex. A server that ends before it shows
@@ -42,20 +42,20 @@ bool wait_for_server_mutex(HANDLE process) {
 }  // namespace
 
 bool server_mutex_exists() {
-    unique_handle mutex(OpenMutexW(SYNCHRONIZE, FALSE, server_mutex_name));
+    utils::unique_handle mutex(OpenMutexW(SYNCHRONIZE, FALSE, server_mutex_name));
     return mutex.valid();
 }
 
 bool launch_server_process(const std::wstring& server_path) {
     if (server_mutex_exists()) return true;
     if (!file_exists(server_path)) return false;
-    unique_handle launch_mutex(CreateMutexW(nullptr, FALSE, launch_mutex_name));
+    utils::unique_handle launch_mutex(CreateMutexW(nullptr, FALSE, launch_mutex_name));
     if (!launch_mutex) return false;
     const DWORD wait = WaitForSingleObject(launch_mutex.get(), launch_wait_ms);
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
-    owned_mutex held(std::move(launch_mutex));
+    utils::owned_mutex held(std::move(launch_mutex));
     if (server_mutex_exists()) return true;
-    const unique_handle process = start_hidden(server_path);
+    const utils::unique_handle process = start_hidden(server_path);
     return process && wait_for_server_mutex(process.get());
 }
 

@@ -2,26 +2,15 @@
 
 #include <iterator>
 
-#include "pipe/module_path.h"
 #include "pipe/names.h"
+#include "utils/module.h"
+#include "utils/registry_key.h"
 
 namespace Orvane::pipe {
 namespace {
 
 constexpr const wchar_t* uninstall_key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvaneSAPI";
 constexpr DWORD install_location_chars = 260;
-
-class registry_key {
-public:
-    ~registry_key() {
-        if (key_) RegCloseKey(key_);
-    }
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 std::wstring join(const std::wstring& folder, const wchar_t* file) {
     if (folder.empty()) return file;
@@ -41,28 +30,12 @@ std::wstring absolute(const std::wstring& path) {
 }  // namespace
 
 std::optional<std::wstring> installed_server_path() {
-    registry_key key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstall_key, 0, KEY_READ | KEY_WOW64_32KEY, key.out()) != ERROR_SUCCESS)
-        return std::nullopt;
-    // One spare character keeps the buffer terminated whatever the value holds.
-    wchar_t buffer[install_location_chars + 1] = {};
-    DWORD size = install_location_chars * sizeof(wchar_t);
-    if (RegQueryValueExW(key.get(), L"InstallLocation", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    return join(std::wstring(buffer), server_file_name);
-}
-
-std::wstring own_module_path() {
-    HMODULE module = nullptr;
-    const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
-    if (!GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(&own_module_path), &module)) return {};
-    return module_file_path(module);
-}
-
-std::wstring parent_folder(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+    const auto key =
+        registry::registry_key::open_if_present(HKEY_LOCAL_MACHINE, uninstall_key, KEY_READ | KEY_WOW64_32KEY);
+    if (!key) return std::nullopt;
+    const auto folder = key->read_text(L"InstallLocation", install_location_chars);
+    if (!folder) return std::nullopt;
+    return join(*folder, server_file_name);
 }
 
 bool file_exists(const std::wstring& path) {
@@ -71,10 +44,12 @@ bool file_exists(const std::wstring& path) {
 
 std::wstring resolve_server_path() {
     if (auto installed = installed_server_path(); installed && file_exists(*installed)) return absolute(*installed);
-    const std::wstring folder = parent_folder(own_module_path());
+    const std::wstring own =
+        utils::module_file_path(utils::module_containing(reinterpret_cast<const void*>(&resolve_server_path)));
+    const std::wstring folder = utils::parent_folder(own);
     std::wstring beside = join(folder, server_file_name);
     if (file_exists(beside)) return beside;
-    return join(parent_folder(folder), server_file_name);
+    return join(utils::parent_folder(folder), server_file_name);
 }
 
 }  // namespace Orvane::pipe

@@ -14,12 +14,6 @@ namespace Orvane::pipe {
 // when the key or value is absent or does not fit 260 characters.
 std::optional<std::wstring> installed_server_path();
 
-// Full path of the module that contains this function.
-std::wstring own_module_path();
-
-// The folder part of a path, without its trailing backslash.
-std::wstring parent_folder(const std::wstring& path);
-
 bool file_exists(const std::wstring& path);
 
 std::wstring resolve_server_path();

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "com/ascii_compare.h"
+#include "utils/ascii_compare.h"
 #include "com/iunknown_impl.h"
 #include "sapi/sapi_ddk.h"
 

@@ -1,5 +1,4 @@
-// The 32-bit back-end: one legacy engine driver per engine object, loaded
-// from next to this library, else by bare name through the search path.
+// The 32-bit back-end: one legacy engine driver per engine object.
 #include "sapi/speech_backend.h"
 
 #include <windows.h>
@@ -7,32 +6,16 @@
 #include <mutex>
 
 #include "engine/engine_driver.h"
+#include "engine/legacy_library.h"
 #include "engine/voice_table.h"
+#include "utils/module.h"
 
 namespace Orvane::sapi {
 namespace {
 
-constexpr wchar_t legacy_library[] = L"o32_tts.dll";
-
-// The folder of the module holding this code, with a trailing backslash.
-std::wstring own_folder() {
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&own_folder), &module))
-        return {};
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return {};  // a cut path would name the wrong folder
-    std::wstring folder(path, length);
-    const size_t slash = folder.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
-}
-
+// Next to this library, which is where an installation keeps its copy.
 engine::engine_driver_ptr load_driver() {
-    const std::wstring folder = own_folder();
-    if (!folder.empty() && folder.size() + wcslen(legacy_library) < MAX_PATH)
-        if (auto driver = engine::engine_driver::load((folder + legacy_library).c_str())) return driver;
-    return engine::engine_driver::load(legacy_library);
+    return engine::load_legacy_engine(utils::module_containing(reinterpret_cast<const void*>(&load_driver)));
 }
 
 // A host that makes a voice for every utterance would otherwise load and

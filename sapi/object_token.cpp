@@ -4,10 +4,10 @@
 
 #include "com/com_boundary.h"
 #include "com/iunknown_impl.h"
-#include "com/task_memory.h"
 #include "engine/voice_table.h"
 #include "sapi/class_ids.h"
 #include "sapi/voice_token.h"
+#include "utils/utf.h"
 
 namespace Orvane::sapi {
 namespace {
@@ -37,7 +37,7 @@ com::com_ptr<ISpObjectTokenInit> create_sapi_token() {
 std::wstring voice_token_id(int voice_index) {
     const engine::voice_info* voice = engine::find_voice(voice_index);
     return std::wstring(voices_category_id) + L"\\TokenEnums\\" + token_enum_key_name + L"\\" +
-           utils::utf8_to_wide(voice ? voice->name : nullptr);
+           utils::utf8_to_wide(voice ? voice->name : "");
 }
 
 com::com_ptr<ISpObjectToken> make_object_token(int voice_index) {

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "com/ascii_compare.h"
 #include "engine/voice_table.h"
 #include "sapi/process_pipe_client.h"
 
@@ -28,16 +27,9 @@ int speech_backend::find_voice(const std::string& name) {
     // Without the server's list the compiled-in table names the same voices:
     // a voice chosen while the server is out of reach must not turn into
     // the first one once it speaks.
-    if (!client || !client->list_voices(voices)) {
-        const int index = engine::find_voice_by_name(name.c_str());
-        return index < 0 ? 0 : index;
-    }
-    const std::wstring wanted(name.begin(), name.end());
-    for (size_t i = 0; i < voices.size(); ++i) {
-        const std::string listed = voices[i].name;
-        if (utils::ascii_icompare(std::wstring(listed.begin(), listed.end()), wanted) == 0) return int(i);
-    }
-    return 0;
+    const int index = client && client->list_voices(voices) ? pipe::find_listed_voice(voices, name)
+                                                             : engine::find_voice_by_name(name.c_str());
+    return index < 0 ? 0 : index;
 }
 
 }  // namespace Orvane::sapi

@@ -7,7 +7,7 @@
 #include "sapi/speak_events.h"
 #include "sapi/speak_parameters.h"
 #include "sapi/tts_engine.h"
-#include "com/task_memory.h"
+#include "utils/utf.h"
 
 namespace Orvane::sapi {
 namespace {

@@ -3,7 +3,7 @@
 #include "com/com_boundary.h"
 #include "com/out_ptr.h"
 #include "engine/pcm_format.h"
-#include "com/task_memory.h"
+#include "utils/utf.h"
 
 namespace Orvane::sapi {
 

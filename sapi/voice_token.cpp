@@ -6,6 +6,7 @@
 #include "com/task_memory.h"
 #include "engine/voice_table.h"
 #include "sapi/class_ids.h"
+#include "utils/utf.h"
 
 namespace Orvane::sapi {
 namespace {
@@ -14,7 +15,7 @@ constexpr wchar_t attributes_key[] = L"Attributes";
 
 std::wstring voice_name(int voice_index) {
     const engine::voice_info* voice = engine::find_voice(voice_index);
-    return utils::utf8_to_wide(voice ? voice->name : nullptr);
+    return utils::utf8_to_wide(voice ? voice->name : "");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ void connection_set::request_quit() { SetEvent(quit_.get()); }
 
 bool connection_set::quitting() const { return WaitForSingleObject(quit_.get(), 0) == WAIT_OBJECT_0; }
 
-bool connection_set::start(pipe::unique_handle instance) {
+bool connection_set::start(utils::unique_handle instance) {
     {
         std::lock_guard<std::mutex> hold(lock_);
         ++active_;
@@ -41,7 +41,7 @@ bool connection_set::start(pipe::unique_handle instance) {
         // The thread holds the set, so a shutdown that stops waiting for a
         // stuck connection leaves it nothing freed under its feet.
         std::thread([self = shared_from_this(), pipe = instance.get()] {
-            self->serve(pipe::unique_handle(pipe));
+            self->serve(utils::unique_handle(pipe));
         }).detach();
         instance.release();
         return true;
@@ -52,7 +52,7 @@ bool connection_set::start(pipe::unique_handle instance) {
     }
 }
 
-void connection_set::serve(pipe::unique_handle instance) {
+void connection_set::serve(utils::unique_handle instance) {
     server_flags flags;
     {
         instance_stream stream(instance.get(), quit_.get());

@@ -10,7 +10,7 @@
 #include <memory>
 #include <mutex>
 
-#include "pipe/handle.h"
+#include "utils/handle.h"
 #include "server/payload_budget.h"
 
 namespace Orvane::server {
@@ -27,7 +27,7 @@ public:
 
     // Serves `instance` on a new thread, which owns it from now on; false
     // when no thread could be started (the instance is then closed).
-    bool start(pipe::unique_handle instance);
+    bool start(utils::unique_handle instance);
 
     // Ends the accept loop and every connection; signals quit_event.
     void request_quit();
@@ -40,12 +40,12 @@ public:
     bool wait_until_empty(unsigned long limit_ms);
 
 private:
-    void serve(pipe::unique_handle instance);
+    void serve(utils::unique_handle instance);
     void finished();
 
     const std::size_t limit_;
-    pipe::unique_handle quit_;
-    pipe::unique_handle ended_;
+    utils::unique_handle quit_;
+    utils::unique_handle ended_;
     payload_budget budget_;
     mutable std::mutex lock_;
     std::condition_variable changed_;

@@ -16,7 +16,4 @@ private:
     engine::engine_driver_ptr driver_;
 };
 
-// The legacy engine next to the executable, else by bare name; null if neither loads.
-engine::engine_driver_ptr load_legacy_engine();
-
 }  // namespace Orvane::server

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "pipe/handle.h"
+#include "utils/handle.h"
 #include "pipe/message_io.h"
 
 namespace Orvane::server {
@@ -24,7 +24,7 @@ private:
 
     HANDLE pipe_;
     HANDLE cancel_;
-    pipe::unique_handle event_;
+    utils::unique_handle event_;
 };
 
 }  // namespace Orvane::server

@@ -4,16 +4,16 @@
 
 namespace Orvane::server {
 
-pipe::unique_handle create_pipe_instance() {
+utils::unique_handle create_pipe_instance() {
     // Remote clients are refused: the pipe only serves this machine's library.
     const DWORD mode = PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
-    return pipe::unique_handle(CreateNamedPipeW(pipe::pipe_name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, mode,
+    return utils::unique_handle(CreateNamedPipeW(pipe::pipe_name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, mode,
                                                 PIPE_UNLIMITED_INSTANCES, pipe::pipe_buffer_size,
                                                 pipe::pipe_buffer_size, 0, nullptr));
 }
 
 connect_result wait_for_client(HANDLE instance, HANDLE cancel) {
-    pipe::unique_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    utils::unique_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!event) return connect_result::failed;
     OVERLAPPED overlapped{};
     overlapped.hEvent = event.get();
@@ -33,7 +33,7 @@ connect_result wait_for_client(HANDLE instance, HANDLE cancel) {
                                                                            : connect_result::failed;
 }
 
-void close_pipe_instance(pipe::unique_handle& instance, bool flush) {
+void close_pipe_instance(utils::unique_handle& instance, bool flush) {
     if (instance) {
         if (flush) FlushFileBuffers(instance.get());
         DisconnectNamedPipe(instance.get());

@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
-#include "pipe/handle.h"
+#include "utils/handle.h"
 
 namespace Orvane::server {
 
 // A fresh instance of the pipe, local clients only; empty on failure.
-pipe::unique_handle create_pipe_instance();
+utils::unique_handle create_pipe_instance();
 
 enum class connect_result { connected, failed, cancelled };
 
@@ -19,6 +19,6 @@ connect_result wait_for_client(HANDLE instance, HANDLE cancel);
 // Disconnects and closes the instance. With `flush`, first waits until the
 // client has read every reply written to it: disconnecting throws away
 // whatever is still unread.
-void close_pipe_instance(pipe::unique_handle& instance, bool flush);
+void close_pipe_instance(utils::unique_handle& instance, bool flush);
 
 }  // namespace Orvane::server

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "pipe/handle.h"
+#include "utils/handle.h"
 #include "pipe/names.h"
 #include "server/connections.h"
-#include "server/driver_engine.h"
+#include "engine/legacy_library.h"
 #include "server/limits.h"
 #include "server/pipe_listener.h"
 
@@ -14,11 +14,11 @@ namespace {
 
 enum class mutex_state { failed, already_running, owned };
 
-mutex_state take_server_mutex(pipe::owned_mutex& owner) {
-    pipe::unique_handle handle(CreateMutexW(nullptr, TRUE, pipe::server_mutex_name));
+mutex_state take_server_mutex(utils::owned_mutex& owner) {
+    utils::unique_handle handle(CreateMutexW(nullptr, TRUE, pipe::server_mutex_name));
     if (!handle) return mutex_state::failed;
     if (GetLastError() == ERROR_ALREADY_EXISTS) return mutex_state::already_running;
-    owner = pipe::owned_mutex(std::move(handle));
+    owner = utils::owned_mutex(std::move(handle));
     return mutex_state::owned;
 }
 
@@ -31,7 +31,7 @@ void accept_loop(connection_set& connections) {
             WaitForMultipleObjects(2, waits, FALSE, INFINITE);
             continue;
         }
-        pipe::unique_handle instance = create_pipe_instance();
+        utils::unique_handle instance = create_pipe_instance();
         if (!instance) {
             WaitForSingleObject(connections.quit_event(), 1000);
             continue;
@@ -46,7 +46,7 @@ void accept_loop(connection_set& connections) {
 }  // namespace
 
 int run_server() {
-    pipe::owned_mutex server_mutex;
+    utils::owned_mutex server_mutex;
     switch (take_server_mutex(server_mutex)) {
     case mutex_state::failed: return 1;
     case mutex_state::already_running: return 0;
@@ -55,7 +55,7 @@ int run_server() {
     // The server's own driver proves that the legacy engine loads, and its
     // instance keeps what the library's instances share alive until the
     // last connection's driver has gone: orvDestroy runs once, at exit.
-    engine::engine_driver_ptr keeper = load_legacy_engine();
+    engine::engine_driver_ptr keeper = engine::load_legacy_engine(nullptr);
     if (!keeper) return 1;
     const auto connections = std::make_shared<connection_set>(max_connections);
     accept_loop(*connections);
@@ -63,7 +63,7 @@ int run_server() {
         // A connection is stuck in the legacy engine or on a client that
         // reads nothing: end without it, and without calling into the
         // legacy library under its feet.
-        server_mutex = pipe::owned_mutex();
+        server_mutex = utils::owned_mutex();
         ExitProcess(0);
     }
     return 0;

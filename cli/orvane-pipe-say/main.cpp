@@ -6,7 +6,7 @@
 #include <exception>
 #include <vector>
 
-#include "options.h"
+#include "cli/orvane-pipe-say/options.h"
 #include "pipe/pipe_client.h"
 #include "tests/support/wav.h"
 
@@ -37,13 +37,8 @@ bool voice_index(pipe::pipe_client& client, const std::string& voice, int32_t& i
     }
     std::vector<pipe::voice_entry> voices;
     if (!client.list_voices(voices)) return false;
-    for (std::size_t i = 0; i < voices.size(); ++i) {
-        if (_stricmp(pipe::entry_name(voices[i]).c_str(), voice.c_str()) == 0) {
-            index = int32_t(i);
-            return true;
-        }
-    }
-    return false;
+    index = pipe::find_listed_voice(voices, voice);
+    return index >= 0;
 }
 
 bool collect(const void* data, uint32_t byte_count, void* context) {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "com/task_memory.h"
+#include "utils/utf.h"
 
 namespace Orvane::say {
 namespace {

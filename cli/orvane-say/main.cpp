@@ -13,14 +13,15 @@
 
 #include "cli/orvane-say/event_json.h"
 #include "cli/orvane-say/options.h"
-#include "com/ascii_compare.h"
+#include "utils/ascii_compare.h"
 #include "engine/pcm_format.h"
-#include "com/task_memory.h"
 #include "standins/sapi_host/engine_site.h"
 #include "standins/sapi_host/fragment_chain.h"
 #include "standins/sapi_host/fragment_list.h"
 #include "standins/sapi_host/voice_list.h"
 #include "tests/support/wav.h"
+#include "utils/utf.h"
+#include "utils/com_apartment.h"
 
 using namespace Orvane;
 
@@ -44,13 +45,10 @@ std::vector<std::wstring> command_line() {
 }
 
 std::wstring from_utf8(const std::string& bytes, const std::string& what) {
-    std::string text = bytes;
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-    if (text.empty()) return {};
-    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(text.size()), nullptr, 0);
-    if (units <= 0) throw failure(what + " is not valid UTF-8", exit_failure);
-    std::wstring wide(size_t(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(text.size()), wide.data(), units);
+    std::string_view text = bytes;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    std::wstring wide;
+    if (!utils::utf8_to_wide_checked(text, wide)) throw failure(what + " is not valid UTF-8", exit_failure);
     return wide;
 }
 
@@ -160,14 +158,6 @@ int speak(const std::vector<sapi_host::voice>& voices, const say::options& o) {
     return 0;
 }
 
-struct com_apartment {
-    com_apartment() : hr(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~com_apartment() {
-        if (SUCCEEDED(hr)) CoUninitialize();
-    }
-    HRESULT hr;
-};
-
 }  // namespace
 
 int main() {
@@ -179,8 +169,8 @@ int main() {
         return exit_usage;
     }
     try {
-        com_apartment apartment;
-        if (FAILED(apartment.hr)) throw sapi_host::com_failure("CoInitializeEx", apartment.hr);
+        utils::com_apartment apartment;
+        if (FAILED(apartment.result())) throw sapi_host::com_failure("CoInitializeEx", apartment.result());
         const std::vector<sapi_host::voice> voices = sapi_host::registered_voices();
         if (voices.empty()) throw failure("no voices are registered (register OrvaneSAPI.dll with regsvr32)", exit_failure);
         return o.list ? list_voices(voices) : speak(voices, o);

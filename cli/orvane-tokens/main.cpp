@@ -9,8 +9,9 @@
 
 #include "com/com_ptr.h"
 #include "com/out_ptr.h"
-#include "com/task_memory.h"
 #include "sapi/sapi_ddk.h"
+#include "utils/utf.h"
+#include "utils/com_apartment.h"
 
 using namespace Orvane;
 
@@ -78,8 +79,7 @@ int run() {
 }  // namespace
 
 int main() {
-    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 2;
-    const int code = run();
-    CoUninitialize();
-    return code;
+    const utils::com_apartment apartment;
+    if (FAILED(apartment.result())) return 2;
+    return run();
 }

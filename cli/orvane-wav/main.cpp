@@ -11,6 +11,7 @@
 
 #include "cli/orvane-wav/wav_options.h"
 #include "engine/engine_driver.h"
+#include "engine/legacy_library.h"
 #include "tests/support/wav.h"
 
 namespace {
@@ -23,20 +24,6 @@ int fail(const std::string& message) {
     return 1;
 }
 
-std::wstring exe_folder() {
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length;
-    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size())
-        path.resize(path.size() * 2);
-    path.resize(length);
-    return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
-
-engine_driver_ptr load_engine() {
-    if (engine_driver_ptr driver = engine_driver::load((exe_folder() + L"o32_tts.dll").c_str())) return driver;
-    return engine_driver::load(L"o32_tts.dll");
-}
-
 bool append(const void* data, uint32_t bytes, void* user_data) {
     auto& samples = *static_cast<std::vector<int16_t>*>(user_data);
     const auto* begin = static_cast<const int16_t*>(data);
@@ -45,7 +32,7 @@ bool append(const void* data, uint32_t bytes, void* user_data) {
 }
 
 int run(const Orvane::utils::wav_options& options) {
-    engine_driver_ptr driver = load_engine();
+    engine_driver_ptr driver = Orvane::engine::load_legacy_engine(nullptr);
     if (!driver) return fail("cannot load o32_tts.dll (next to this program or on the search path)");
     std::vector<int16_t> samples;
     engine_driver::speak(driver.get(), append, &samples, options.text.c_str(), options.voice, options.rate,

@@ -8,7 +8,7 @@
 #include "com/module.h"
 #include "com/object_count.h"
 #include "com/registration.h"
-#include "com/registry_key.h"
+#include "utils/registry_key.h"
 #include "com/task_memory.h"
 #include "standins/object_token/object_token.h"
 

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "com/ascii_compare.h"
+#include "utils/ascii_compare.h"
 #include "com/com_boundary.h"
 #include "com/out_ptr.h"
 #include "com/task_memory.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "com/out_ptr.h"
-#include "com/registry_key.h"
+#include "utils/registry_key.h"
 
 namespace Orvane::sapi_host {
 namespace {

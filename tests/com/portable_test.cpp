@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "com/ascii_compare.h"
+#include "utils/ascii_compare.h"
 #include "com/out_ptr.h"
 
 using namespace Orvane::utils;
@@ -65,6 +65,16 @@ TEST(AsciiCompare, FoldsOnlyAsciiLetters) {
         EXPECT_EQ((r > 0) - (r < 0), c.sign) << "case " << (&c - cases);
         const int back = ascii_icompare(c.b, c.a);
         EXPECT_EQ((back > 0) - (back < 0), -c.sign) << "case " << (&c - cases);
+    }
+    // Bytes fold the same way; UTF-8 bytes above 0x7F compare unsigned.
+    struct {
+        const char* a;
+        const char* b;
+        int sign;
+    } byte_cases[] = {{"Lyra", "lYRA", 0}, {"a", "B", -1}, {"\xC3\x84", "\xC3\xA4", -1}, {"z", "\xC3\xA0", -1}};
+    for (const auto& c : byte_cases) {
+        const int r = ascii_icompare(std::string_view(c.a), std::string_view(c.b));
+        EXPECT_EQ((r > 0) - (r < 0), c.sign) << "byte case " << (&c - byte_cases);
     }
 }
 

@@ -16,6 +16,7 @@
 using namespace Orvane::testing;
 using Orvane::pipe::pipe_client;
 namespace pipe = Orvane::pipe;
+namespace utils = Orvane::utils;
 
 namespace {
 
@@ -27,8 +28,8 @@ std::wstring own_exe() {
     return path;
 }
 
-pipe::unique_handle create_instance(DWORD flags = 0) {
-    return pipe::unique_handle(CreateNamedPipeW(test_pipe_name, PIPE_ACCESS_DUPLEX | flags,
+utils::unique_handle create_instance(DWORD flags = 0) {
+    return utils::unique_handle(CreateNamedPipeW(test_pipe_name, PIPE_ACCESS_DUPLEX | flags,
                                                 PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0,
                                                 nullptr));
 }
@@ -93,7 +94,7 @@ public:
     std::size_t bytes_received = 0;
 
 private:
-    pipe::unique_handle instance_;
+    utils::unique_handle instance_;
     std::thread thread_;
 };
 
@@ -219,7 +220,7 @@ TEST_F(PipeClient, WaitsForAPipeThatAppearsOnlyAfterSeveralAttempts) {
     // A server that runs (its mutex exists, so none is started) but creates
     // its pipe only after 400 ms: the attempts must each wait for it, not
     // burn out at once.
-    pipe::owned_mutex running(pipe::unique_handle(CreateMutexW(nullptr, TRUE, pipe::server_mutex_name)));
+    utils::owned_mutex running(utils::unique_handle(CreateMutexW(nullptr, TRUE, pipe::server_mutex_name)));
     ASSERT_TRUE(pipe_client::server_running());
     std::unique_ptr<fake_server> server;
     std::thread late([&server] {
@@ -235,11 +236,11 @@ TEST_F(PipeClient, WaitsForAPipeThatAppearsOnlyAfterSeveralAttempts) {
 }
 
 TEST_F(PipeClient, ShutdownWithoutAServerSendsNothing) {
-    pipe::unique_handle instance = create_instance(FILE_FLAG_OVERLAPPED);
+    utils::unique_handle instance = create_instance(FILE_FLAG_OVERLAPPED);
     ASSERT_TRUE(instance.valid());
     pipe_client(own_exe()).shutdown_server();
     OVERLAPPED overlapped{};
-    pipe::unique_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    utils::unique_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     overlapped.hEvent = event.get();
     EXPECT_FALSE(ConnectNamedPipe(instance.get(), &overlapped));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_IO_PENDING)) << "a client connected";
@@ -268,7 +269,7 @@ public:
 };
 
 void touch(const std::wstring& path) {
-    pipe::unique_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    utils::unique_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 }
 
 std::wstring resolved_path(const std::wstring& helper, const std::wstring& directory) {

@@ -162,6 +162,16 @@ TEST(Protocol, VoiceListRoundTripsWithTheDocumentedLength) {
     }
 }
 
+TEST(Protocol, ListedVoicesAreFoundByNameIgnoringAsciiCase) {
+    const std::vector<voice_entry> voices{make_voice_entry("Tobin", false), make_voice_entry("Lyra", true),
+                                          make_voice_entry("Lyra", true)};
+    EXPECT_EQ(find_listed_voice(voices, "lYRA"), 1) << "the first of two";
+    EXPECT_EQ(find_listed_voice(voices, "TOBIN"), 0);
+    EXPECT_EQ(find_listed_voice(voices, "Lyr"), -1);
+    EXPECT_EQ(find_listed_voice(voices, ""), -1);
+    EXPECT_EQ(find_listed_voice({}, "Tobin"), -1);
+}
+
 TEST(Protocol, VoiceListKeepsOnlyWholeEntriesThePayloadHolds) {
     struct row {
         const char* what;

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "pipe/handle.h"
+#include "utils/handle.h"
 
 namespace Orvane::testing {
 
@@ -39,7 +39,7 @@ bool wait_until(Predicate predicate, DWORD limit_ms = hang_guard_ms) {
 }
 
 inline bool mutex_exists() {
-    pipe::unique_handle mutex(OpenMutexW(SYNCHRONIZE, FALSE, test_server_mutex));
+    utils::unique_handle mutex(OpenMutexW(SYNCHRONIZE, FALSE, test_server_mutex));
     return mutex.valid();
 }
 
@@ -131,7 +131,7 @@ public:
     }
 
 private:
-    pipe::unique_handle pipe_;
+    utils::unique_handle pipe_;
 };
 
 struct process_result {
@@ -140,7 +140,7 @@ struct process_result {
     DWORD exit_code = 0;
 };
 
-inline pipe::unique_handle start_process(const std::wstring& exe, const std::wstring& arguments = L"",
+inline utils::unique_handle start_process(const std::wstring& exe, const std::wstring& arguments = L"",
                                          const wchar_t* directory = nullptr) {
     std::wstring command = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW startup{};
@@ -150,10 +150,10 @@ inline pipe::unique_handle start_process(const std::wstring& exe, const std::wst
                         &startup, &process))
         return {};
     CloseHandle(process.hThread);
-    return pipe::unique_handle(process.hProcess);
+    return utils::unique_handle(process.hProcess);
 }
 
-inline process_result wait_process(const pipe::unique_handle& process) {
+inline process_result wait_process(const utils::unique_handle& process) {
     process_result result;
     result.started = process.valid();
     if (!result.started) return result;
@@ -163,7 +163,7 @@ inline process_result wait_process(const pipe::unique_handle& process) {
 }
 
 inline int count_processes(const wchar_t* image_name) {
-    pipe::unique_handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    utils::unique_handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return -1;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
@@ -221,8 +221,8 @@ private:
     // One instance, connected again after each client: the pipe never
     // disappears between two clients.
     void serve() {
-        pipe::unique_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        const pipe::unique_handle& instance = instance_;
+        utils::unique_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        const utils::unique_handle& instance = instance_;
         while (instance && WaitForSingleObject(stop_.get(), 0) != WAIT_OBJECT_0) {
             OVERLAPPED overlapped{};
             overlapped.hEvent = event.get();
@@ -242,8 +242,8 @@ private:
         }
     }
 
-    pipe::unique_handle stop_;
-    pipe::unique_handle instance_;
+    utils::unique_handle stop_;
+    utils::unique_handle instance_;
     std::atomic<std::size_t> received_{0};
     std::thread thread_;
 };

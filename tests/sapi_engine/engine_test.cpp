@@ -13,6 +13,7 @@
 #include "standins/sapi_host/fragment_chain.h"
 #include "tests/sapi_engine/test_token.h"
 #include "tests/support/pitch.h"
+#include "utils/com_apartment.h"
 
 #ifdef _WIN64
 #include <memory>
@@ -28,11 +29,6 @@ using sapi_host::fragment_action;
 using sapi_host::fragment_chain;
 
 namespace {
-
-struct com_apartment {
-    com_apartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~com_apartment() { CoUninitialize(); }
-};
 
 fragment speak(const std::wstring& text, unsigned long offset = 0) {
     fragment f;
@@ -104,7 +100,7 @@ protected:
         return Orvane::testing::estimate_pitch(samples(site));
     }
 
-    com_apartment apartment;
+    Orvane::utils::com_apartment apartment;
 };
 
 TEST_F(Engine, AnnouncesElevenKilohertzMonoSixteenBitPcm) {
@@ -340,7 +336,7 @@ TEST_F(Engine, ConcurrentEnginesEachSpeakTheirOwnVoice) {
         size_t bytes = 0;
     };
     auto speak_in = [this](const wchar_t* voice, result& out) {
-        com_apartment thread_apartment;
+        Orvane::utils::com_apartment thread_apartment;
         engine_site site;
         auto engine = make_engine(voice);
         out.hr = run(engine.get(), {speak(L"aaaa aaaa aaaa aaaa aaaa")}, site);
@@ -392,7 +388,9 @@ TEST_F(Engine, WithoutAReachableServerSpeakFailsAtOnceAndWithoutAClientToo) {
         const ULONGLONG start = GetTickCount64();
         EXPECT_EQ(run(engine.get(), {speak(L"hello"), speak(L"again")}, site), sapi::speech_backend_unreachable);
         // Not the five connect attempts and their waits (1.2 s at least).
-        if (!r.starts_a_process) EXPECT_LT(GetTickCount64() - start, 1000u);
+        if (!r.starts_a_process) {
+            EXPECT_LT(GetTickCount64() - start, 1000u);
+        }
         EXPECT_TRUE(site.audio.empty());
         EXPECT_FALSE(Orvane::testing::mutex_exists()) << "no server runs afterwards";
     }

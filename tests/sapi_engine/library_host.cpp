@@ -6,6 +6,7 @@
 #include "sapi/class_ids.h"
 #include "standins/sapi_host/fragment_chain.h"
 #include "tests/sapi_engine/test_token.h"
+#include "utils/com_apartment.h"
 
 namespace Orvane::testing {
 
@@ -61,7 +62,7 @@ void worker_thread::run(std::function<void()> job) {
 }
 
 void worker_thread::loop() {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const utils::com_apartment apartment;
     std::unique_lock<std::mutex> hold(lock_);
     for (;;) {
         changed_.wait(hold, [this] { return busy_ || quit_; });
@@ -76,8 +77,6 @@ void worker_thread::loop() {
         busy_ = false;
         changed_.notify_all();
     }
-    hold.unlock();
-    CoUninitialize();
 }
 
 std::wstring staged_file(const wchar_t* relative) {

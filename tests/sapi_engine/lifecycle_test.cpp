@@ -9,6 +9,7 @@
 #include "engine/voice_table.h"
 #include "tests/sapi_engine/library_host.h"
 #include "tests/support/process_counters.h"
+#include "utils/com_apartment.h"
 
 #ifdef _WIN64
 #include "pipe/pipe_client.h"
@@ -41,13 +42,8 @@ std::wstring voice_name(int index) {
     return std::wstring(name.begin(), name.end());
 }
 
-struct com_apartment {
-    com_apartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~com_apartment() { CoUninitialize(); }
-};
-
 TEST(EngineLifecycle, AThousandVoicesLeaveMemoryHandlesAndWindowsWhereTheyWere) {
-    com_apartment apartment;
+    utils::com_apartment apartment;
     {
         library_host host(staged_file(library_file));
         worker_thread sapi_thread;

@@ -8,16 +8,12 @@
 
 #include "tests/pipe/win_support.h"
 #include "tests/sapi_engine/library_host.h"
+#include "utils/com_apartment.h"
 
 using namespace Orvane;
 using namespace Orvane::testing;
 
 namespace {
-
-struct com_apartment {
-    com_apartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~com_apartment() { CoUninitialize(); }
-};
 
 std::wstring beside_exe(const wchar_t* file) {
     wchar_t path[MAX_PATH];
@@ -26,7 +22,7 @@ std::wstring beside_exe(const wchar_t* file) {
 }
 
 TEST(StrictLegacyLibrary, OverlappingVoicesKeepSpeakingWhileOthersComeAndGo) {
-    com_apartment apartment;
+    utils::com_apartment apartment;
     const std::wstring folder = temp_folder(L"orvane-strict");
     const std::wstring library = folder + L"\\OrvaneSAPI.dll", legacy = folder + L"\\o32_tts.dll";
     ASSERT_TRUE(CopyFileW(staged_file(L"OrvaneSAPI.dll").c_str(), library.c_str(), FALSE));

@@ -24,6 +24,7 @@
 using namespace Orvane::testing;
 using Orvane::pipe::pipe_client;
 namespace pipe = Orvane::pipe;
+namespace utils = Orvane::utils;
 
 namespace {
 
@@ -129,7 +130,7 @@ TEST_F(Concurrency, ClientProcessesSpeakingTogetherEachGetTheirOwnAudio) {
     };
 
     // Alone: one client at a time, the signal to go given beforehand.
-    const pipe::unique_handle solo(CreateEventW(nullptr, TRUE, TRUE, L"Local\\orvane-go-solo"));
+    const utils::unique_handle solo(CreateEventW(nullptr, TRUE, TRUE, L"Local\\orvane-go-solo"));
     for (int i = 0; i < 4; ++i) {
         const process_result result = wait_process(start_helper(i, L"Local\\orvane-go-solo", pcm(L"alone", i)));
         ASSERT_TRUE(result.exited && result.exit_code == 0) << "alone " << i << ": exit " << result.exit_code;
@@ -139,9 +140,9 @@ TEST_F(Concurrency, ClientProcessesSpeakingTogetherEachGetTheirOwnAudio) {
         SCOPED_TRACE(count);
         const std::wstring tag = L"together" + std::to_wstring(count) + L"-";
         const std::wstring event_name = L"Local\\orvane-go-" + tag;
-        const pipe::unique_handle go(CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
-        const pipe::unique_handle ready(CreateSemaphoreW(nullptr, 0, count, (event_name + L"-ready").c_str()));
-        std::vector<pipe::unique_handle> helpers;
+        const utils::unique_handle go(CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
+        const utils::unique_handle ready(CreateSemaphoreW(nullptr, 0, count, (event_name + L"-ready").c_str()));
+        std::vector<utils::unique_handle> helpers;
         for (int i = 0; i < count; ++i) helpers.push_back(start_helper(i, event_name, pcm(tag, i)));
         // All connected before any speaks; a helper that ends first could not connect.
         std::vector<HANDLE> waits{ready.get()};
@@ -208,7 +209,7 @@ TEST_F(Concurrency, TheClientBeyondTheLimitWaitsAndIsThenServed) {
         ASSERT_TRUE(held.back()->send_header(0, 0));
         ASSERT_EQ(held.back()->next_kind(), probe_reply) << "connection " << i << " is served";
     }
-    pipe::unique_handle beyond(
+    utils::unique_handle beyond(
         CreateFileW(test_pipe_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_FALSE(beyond.valid());
     EXPECT_EQ(GetLastError(), DWORD(ERROR_PIPE_BUSY));
@@ -233,14 +234,14 @@ TEST_F(Concurrency, TheClientBeyondTheLimitWaitsAndIsThenServed) {
 // back with what they heard, and their next speech starts one new server.
 TEST_F(Concurrency, AServerKilledInTheMiddleOfSpeechIsReplacedOnceForBothClients) {
     const DWORD pid = running_server_pid();
-    pipe::unique_handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    utils::unique_handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
     ASSERT_TRUE(process.valid());
     const std::string long_text = text_of(20000);
     struct speaker {
         pipe_client client{server_exe};
         std::vector<uint8_t> heard;
-        pipe::unique_handle first_audio{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-        pipe::unique_handle returned{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        utils::unique_handle first_audio{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        utils::unique_handle returned{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
         bool spoke = true;
     };
     speaker speakers[2];
@@ -291,7 +292,7 @@ TEST_F(Concurrency, AServerKilledInTheMiddleOfSpeechIsReplacedOnceForBothClients
 // reading), and the server exits with 0.
 TEST_F(Concurrency, ShutdownWithOthersConnectedAnswersItAndClosesTheRest) {
     const DWORD pid = running_server_pid();
-    pipe::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    utils::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     ASSERT_TRUE(process.valid());
     raw_client idle, stalled, unread, requester;
     ASSERT_TRUE(idle.connect());
@@ -322,7 +323,7 @@ TEST_F(Concurrency, ShutdownWithOthersConnectedAnswersItAndClosesTheRest) {
 
 // Each connection's thread, driver and buffers go with it.
 TEST_F(Concurrency, AThousandConnectionsLeaveTheServerAsItWas) {
-    pipe::unique_handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, running_server_pid()));
+    utils::unique_handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, running_server_pid()));
     ASSERT_TRUE(process.valid());
     const std::string text = "Hi there.";
     auto one_connection = [&] {

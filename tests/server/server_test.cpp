@@ -12,6 +12,7 @@
 using namespace Orvane::testing;
 using Orvane::pipe::pipe_client;
 namespace pipe = Orvane::pipe;
+namespace utils = Orvane::utils;
 
 namespace {
 
@@ -75,8 +76,8 @@ TEST_F(Server, WithoutTheLegacyLibraryExitsOneAndLeavesNoMutex) {
 }
 
 TEST_F(Server, TwoClientsStartingTogetherEndUpWithOneServer) {
-    pipe::unique_handle first = start_process(helper_exe, L"list \"" + server_exe + L"\"");
-    pipe::unique_handle second = start_process(helper_exe, L"list \"" + server_exe + L"\"");
+    utils::unique_handle first = start_process(helper_exe, L"list \"" + server_exe + L"\"");
+    utils::unique_handle second = start_process(helper_exe, L"list \"" + server_exe + L"\"");
     const process_result a = wait_process(first), b = wait_process(second);
     EXPECT_TRUE(a.exited && b.exited);
     EXPECT_EQ(a.exit_code, 0u);
@@ -248,7 +249,7 @@ TEST_F(Server, ShutdownIsAcknowledgedAndTheMutexAndPipeDisappear) {
         pipe_client(server_exe).launch_server();
         ASSERT_TRUE(wait_until(server_ready));
         const DWORD pid = running_server_pid();
-        pipe::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        utils::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
         ASSERT_TRUE(process.valid());
         raw_client requester;
         ASSERT_TRUE(requester.connect());

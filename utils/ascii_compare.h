@@ -11,6 +11,8 @@ namespace Orvane::utils {
 
 // <0, 0 or >0, like _wcsicmp in the "C" locale.
 int ascii_icompare(std::wstring_view a, std::wstring_view b);
+// The same for bytes (ASCII and UTF-8 names): only A-Z fold.
+int ascii_icompare(std::string_view a, std::string_view b);
 
 struct ascii_iless {
     bool operator()(std::wstring_view a, std::wstring_view b) const { return ascii_icompare(a, b) < 0; }

@@ -1,7 +1,9 @@
 #pragma once
+// A Windows critical section; usable with std::lock_guard.
+
 #include <windows.h>
 
-namespace Orvane::pipe {
+namespace Orvane::utils {
 
 class critical_section {
 public:
@@ -17,4 +19,4 @@ private:
     CRITICAL_SECTION section_;
 };
 
-}  // namespace Orvane::pipe
+}  // namespace Orvane::utils

@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace Orvane::pipe {
+namespace Orvane::utils {
 
 class unique_handle {
 public:
@@ -58,4 +58,4 @@ private:
     unique_handle handle_;
 };
 
-}  // namespace Orvane::pipe
+}  // namespace Orvane::utils

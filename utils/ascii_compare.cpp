@@ -1,4 +1,4 @@
-#include "com/ascii_compare.h"
+#include "utils/ascii_compare.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -12,9 +12,10 @@ uint32_t fold(wchar_t c) {
     return (u >= 'A' && u <= 'Z') ? u + ('a' - 'A') : u;
 }
 
-}  // namespace
+uint32_t fold(char c) { return fold(wchar_t(static_cast<unsigned char>(c))); }
 
-int ascii_icompare(std::wstring_view a, std::wstring_view b) {
+template <typename Text>
+int compare_folded(Text a, Text b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
         const uint32_t x = fold(a[i]), y = fold(b[i]);
@@ -23,5 +24,11 @@ int ascii_icompare(std::wstring_view a, std::wstring_view b) {
     if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
 }
+
+}  // namespace
+
+int ascii_icompare(std::wstring_view a, std::wstring_view b) { return compare_folded(a, b); }
+
+int ascii_icompare(std::string_view a, std::string_view b) { return compare_folded(a, b); }
 
 }  // namespace Orvane::utils

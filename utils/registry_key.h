@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -23,8 +24,16 @@ public:
     registry_key& operator=(const registry_key&) = delete;
     ~registry_key();
 
+    // Raise registry::error on failure.
     static registry_key open(HKEY parent, const wchar_t* subkey, REGSAM access);
     static registry_key create(HKEY parent, const wchar_t* subkey, REGSAM access);
+    // Nothing, and no exception, when the key cannot be opened: for what is optional.
+    static std::optional<registry_key> open_if_present(HKEY parent, const wchar_t* subkey, REGSAM access);
+
+    // A value read as text into at most `max_chars` wide characters, its
+    // type unchecked, up to its first NUL; nothing when it is absent or
+    // does not fit.
+    std::optional<std::wstring> read_text(const wchar_t* name, DWORD max_chars) const;
 
     void set_value(const wchar_t* name, const std::wstring& text) const;
     void set_default(const std::wstring& text) const { set_value(L"", text); }

@@ -1,6 +1,7 @@
-#include "com/registry_key.h"
+#include "utils/registry_key.h"
 
 #include <utility>
+#include <vector>
 
 namespace Orvane::registry {
 
@@ -20,6 +21,21 @@ registry_key registry_key::open(HKEY parent, const wchar_t* subkey, REGSAM acces
     if (RegOpenKeyExW(parent, subkey, 0, access, &handle) != ERROR_SUCCESS)
         throw error("Unable to open/create a registry key");
     return registry_key(handle);
+}
+
+std::optional<registry_key> registry_key::open_if_present(HKEY parent, const wchar_t* subkey, REGSAM access) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(parent, subkey, 0, access, &handle) != ERROR_SUCCESS) return std::nullopt;
+    return registry_key(handle);
+}
+
+std::optional<std::wstring> registry_key::read_text(const wchar_t* name, DWORD max_chars) const {
+    // One spare character keeps the buffer terminated whatever the value holds.
+    std::vector<wchar_t> buffer(size_t(max_chars) + 1, L'\0');
+    DWORD size = max_chars * sizeof(wchar_t);
+    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(buffer.data());
 }
 
 registry_key registry_key::create(HKEY parent, const wchar_t* subkey, REGSAM access) {
