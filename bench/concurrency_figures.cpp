@@ -11,8 +11,9 @@
 
 #include "bench/figures.h"
 #include "bench/texts.h"
-#include "utils/handle.h"
 #include "pipe/pipe_client.h"
+#include "support/process_counters.h"
+#include "utils/handle.h"
 
 namespace Orvane::bench {
 namespace {
@@ -119,22 +120,23 @@ void measure_memory_per_connection(const options& opts, results& out, const std:
     const int held = opts.sizes.held_connections;
     out.fact("held_connections", double(held));
     for (int run = 0; run < opts.sizes.concurrent_runs; ++run) {
-        read_server_counters(process.get());
-        const server_counters before = read_server_counters(process.get());
+        support::read_process_counters(process.get());  // its own first allocations are not the run's
+        const support::process_counters before = support::read_process_counters(process.get());
         std::vector<std::unique_ptr<pipe::pipe_client>> clients;
         for (int i = 0; i < held; ++i) {
             clients.push_back(connected_client(server));
             audio_probe probe;
             speak_or_throw(*clients.back(), sentence, audio_probe::take, &probe);
         }
-        const server_counters holding = read_server_counters(process.get());
+        const support::process_counters holding = support::read_process_counters(process.get());
         clients.clear();
         Sleep(200);  // the connections' threads end once their clients have gone
-        const server_counters after = read_server_counters(process.get());
-        out.add("per_connection_memory_bytes", (holding.memory() - before.memory()) / held, "bytes");
-        out.add("per_connection_handles", (holding.handles - before.handles) / held, "handles");
-        out.add("after_connections_memory_growth_bytes", after.memory() - before.memory(), "bytes");
-        out.add("after_connections_handle_growth", after.handles - before.handles, "handles");
+        const support::process_counters after = support::read_process_counters(process.get());
+        auto difference = [](uint64_t later, uint64_t earlier) { return double(later) - double(earlier); };
+        out.add("per_connection_memory_bytes", difference(holding.memory_bytes(), before.memory_bytes()) / held, "bytes");
+        out.add("per_connection_handles", difference(holding.handles, before.handles) / held, "handles");
+        out.add("after_connections_memory_growth_bytes", difference(after.memory_bytes(), before.memory_bytes()), "bytes");
+        out.add("after_connections_handle_growth", difference(after.handles, before.handles), "handles");
     }
 }
 

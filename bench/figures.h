@@ -3,8 +3,6 @@
 // facts to `out`; runs of the things compared alternate, so that a drift
 // of the machine's speed touches both sides alike.
 
-#include <windows.h>
-
 #include <functional>
 #include <string>
 
@@ -34,16 +32,6 @@ void measure_compute_alone(const options& opts, results& out);
 
 // 32-bit: the driver's time-stretch.
 void measure_stretch(const options& opts, results& out, direct_speaker& direct);
-
-// 64-bit: the speech server's process. Memory is its private bytes, or its
-// working set where the system reports none (Wine).
-struct server_counters {
-    double private_bytes;
-    double working_set_bytes;
-    double handles;
-    double memory() const { return private_bytes > 0 ? private_bytes : working_set_bytes; }
-};
-server_counters read_server_counters(HANDLE process);
 
 // 64-bit: the speech server's process. Starts the server if needed and
 // returns its process id, found through a short connection of our own.

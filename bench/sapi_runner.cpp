@@ -3,13 +3,13 @@
 #include <stdexcept>
 
 #include "standins/sapi_host/fragment_chain.h"
-#include "tests/sapi_engine/test_token.h"
+#include "standins/sapi_host/named_token.h"
 
 namespace Orvane::bench {
 
 sapi_runner::sapi_runner() : engine_(com::IUnknownImpl<sapi::ISpTTSEngineImpl>::create()) {
     // The voice of index 0, as the direct back-end speaks it.
-    const auto token = testing::make_test_token(L"Tobin");
+    const auto token = sapi_host::make_named_token(L"Tobin");
     if (FAILED(engine_->SetObjectToken(token.get()))) throw std::runtime_error("the engine refused the voice token");
 }
 

@@ -1,73 +1,21 @@
 // 64-bit only: what the speech server costs in its own process, and how
 // long the first request of a host waits when no server runs yet.
 #include <windows.h>
-#include <psapi.h>
 
-#include <algorithm>
-#include <cstring>
 #include <stdexcept>
-#include <vector>
 
 #include "bench/figures.h"
 #include "bench/texts.h"
-#include "utils/handle.h"
 #include "pipe/names.h"
 #include "sapi/process_pipe_client.h"
+#include "support/process_counters.h"
+#include "utils/handle.h"
 
 namespace Orvane::bench {
 namespace {
 
 constexpr int connect_attempts = 20;
 constexpr DWORD connect_pause_ms = 100;
-
-// The system-wide handle table (information class 16), for the handles of
-// another process where GetProcessHandleCount answers 0 (Wine).
-struct system_handle_entry {
-    ULONG owner;
-    BYTE type;
-    BYTE flags;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-};
-using query_system_fn = LONG(WINAPI*)(ULONG information_class, PVOID buffer, ULONG length, PULONG needed);
-
-double handles_in_system_table(DWORD process_id) {
-    const auto query = reinterpret_cast<query_system_fn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) return 0;
-    std::vector<uint8_t> buffer(1 << 20);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        ULONG needed = 0;
-        const LONG status = query(16, buffer.data(), ULONG(buffer.size()), &needed);
-        if (status >= 0) {
-            ULONG_PTR count = 0;
-            memcpy(&count, buffer.data(), sizeof(ULONG));
-            const auto* entries = reinterpret_cast<const system_handle_entry*>(buffer.data() + sizeof(ULONG_PTR));
-            const size_t room = (buffer.size() - sizeof(ULONG_PTR)) / sizeof(system_handle_entry);
-            double handles = 0;
-            for (size_t i = 0; i < count && i < room; ++i) handles += entries[i].owner == process_id ? 1 : 0;
-            return handles;
-        }
-        buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
-    }
-    return 0;
-}
-
-}  // namespace
-
-server_counters read_server_counters(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof memory;
-    DWORD handles = 0;
-    if (!K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
-        throw std::runtime_error("cannot read the server's memory counters");
-    if (!GetProcessHandleCount(process, &handles) || handles == 0)
-        return {double(memory.PrivateUsage), double(memory.WorkingSetSize), handles_in_system_table(GetProcessId(process))};
-    return {double(memory.PrivateUsage), double(memory.WorkingSetSize), double(handles)};
-}
-
-namespace {
 
 // Ends the process client's connection and the server, if one runs.
 void stop_server(const std::wstring& server) {
@@ -76,11 +24,11 @@ void stop_server(const std::wstring& server) {
     if (pipe::pipe_client::server_running()) throw std::runtime_error("the speech server did not stop");
 }
 
-void add_counters(results& out, int utterances, const server_counters& counters) {
+void add_counters(results& out, int utterances, const support::process_counters& counters) {
     out.add("server_checkpoint_utterances", utterances, "utterances");
-    out.add("server_private_bytes", counters.private_bytes, "bytes");
-    out.add("server_working_set_bytes", counters.working_set_bytes, "bytes");
-    out.add("server_handles", counters.handles, "handles");
+    out.add("server_private_bytes", double(counters.private_bytes), "bytes");
+    out.add("server_working_set_bytes", double(counters.working_set_bytes), "bytes");
+    out.add("server_handles", double(counters.handles), "handles");
 }
 
 }  // namespace
@@ -109,7 +57,7 @@ void measure_server_resources(const options& opts, results& out, direct_speaker&
             audio_probe probe;
             direct.speak(text, 1.0f, probe);
         }
-        add_counters(out, spoken, read_server_counters(process.get()));
+        add_counters(out, spoken, support::read_process_counters(process.get()));
     }
 }
 

@@ -8,7 +8,7 @@
 
 #include "cli/orvane-pipe-say/options.h"
 #include "pipe/pipe_client.h"
-#include "tests/support/wav.h"
+#include "support/wav.h"
 
 using namespace Orvane;
 
@@ -57,7 +57,7 @@ int speak(pipe::pipe_client& client, const cli::options& options) {
         return fail("the speech server did not finish the speech");
     std::vector<int16_t> samples(bytes.size() / 2);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = int16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    testing::write_wav(options.out, samples);
+    support::write_wav(options.out, samples);
     return 0;
 }
 

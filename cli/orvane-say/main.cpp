@@ -13,15 +13,15 @@
 
 #include "cli/orvane-say/event_json.h"
 #include "cli/orvane-say/options.h"
-#include "utils/ascii_compare.h"
 #include "engine/pcm_format.h"
 #include "standins/sapi_host/engine_site.h"
 #include "standins/sapi_host/fragment_chain.h"
 #include "standins/sapi_host/fragment_list.h"
 #include "standins/sapi_host/voice_list.h"
-#include "tests/support/wav.h"
-#include "utils/utf.h"
+#include "support/wav.h"
+#include "utils/ascii_compare.h"
 #include "utils/com_apartment.h"
+#include "utils/utf.h"
 
 using namespace Orvane;
 
@@ -112,9 +112,9 @@ int speak(const std::vector<sapi_host::voice>& voices, const say::options& o) {
     check_format(engine.get());
 
     // Written as it comes: a long text never holds its recording in memory.
-    std::unique_ptr<testing::wav_file_writer> wav;
+    std::unique_ptr<support::wav_file_writer> wav;
     try {
-        wav = std::make_unique<testing::wav_file_writer>(std::filesystem::path(o.out));
+        wav = std::make_unique<support::wav_file_writer>(std::filesystem::path(o.out));
     } catch (const std::exception& e) {
         throw failure(e.what(), exit_failure);
     }

@@ -12,7 +12,7 @@
 #include "cli/orvane-wav/wav_options.h"
 #include "engine/engine_driver.h"
 #include "engine/legacy_library.h"
-#include "tests/support/wav.h"
+#include "support/wav.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ int run(const Orvane::utils::wav_options& options) {
                          options.speed, options.volume, options.pitch);
     if (samples.empty()) return fail("the engine produced no audio for this text");
     try {
-        Orvane::testing::write_wav(options.out, samples);
+        Orvane::support::write_wav(options.out, samples);
     } catch (const std::exception& e) {
         return fail(e.what());
     }

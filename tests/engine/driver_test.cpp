@@ -14,8 +14,8 @@
 #include "engine/capture.h"
 #include "engine/notify_window.h"
 #include "engine/pcm_format.h"
+#include "support/pitch.h"
 #include "tests/engine/driver_fixture.h"
-#include "tests/support/pitch.h"
 
 using namespace Orvane::engine;
 using namespace Orvane::engine::testing;
@@ -130,7 +130,7 @@ TEST_F(Driver, StretchChangesLengthNotPitch) {
         collector sink;
         speak(driver.get(), sink, r);
         EXPECT_NEAR(double(sink.samples.size()) / plain, c.ratio, c.ratio * 0.1);
-        EXPECT_NEAR(Orvane::testing::estimate_pitch(sink.samples), 200.0, 10.0);
+        EXPECT_NEAR(Orvane::support::estimate_pitch(sink.samples), 200.0, 10.0);
         for (uint32_t block : sink.blocks) EXPECT_EQ(block % 2, 0u);
         EXPECT_EQ(driver->released_buffers, driver->captured_buffers);
         EXPECT_EQ(driver->stream, nullptr) << "stream lives for one speak";
@@ -238,8 +238,8 @@ TEST_F(Driver, TwoThreadsHearOnlyTheirOwnVoiceAndOthersPassThrough) {
 
     EXPECT_EQ(high_sink.samples, expected_samples(high));
     EXPECT_EQ(low_sink.samples, expected_samples(low));
-    EXPECT_NEAR(Orvane::testing::estimate_pitch(high_sink.samples), 400.0, 20.0);
-    EXPECT_NEAR(Orvane::testing::estimate_pitch(low_sink.samples), 90.0, 5.0);
+    EXPECT_NEAR(Orvane::support::estimate_pitch(high_sink.samples), 400.0, 20.0);
+    EXPECT_NEAR(Orvane::support::estimate_pitch(low_sink.samples), 90.0, 5.0);
     EXPECT_GT(passed.load(), 0);
     EXPECT_EQ(wrong.load(), 0);
     // Each window belongs to its speaking thread; release there.

@@ -11,8 +11,8 @@
 #include "sapi/tts_engine.h"
 #include "standins/sapi_host/engine_site.h"
 #include "standins/sapi_host/fragment_chain.h"
-#include "tests/sapi_engine/test_token.h"
-#include "tests/support/pitch.h"
+#include "standins/sapi_host/named_token.h"
+#include "support/pitch.h"
 #include "utils/com_apartment.h"
 
 #ifdef _WIN64
@@ -73,7 +73,7 @@ protected:
 
     engine_ptr make_engine(const std::wstring& voice = L"Tobin") {
         auto engine = com::IUnknownImpl<sapi::ISpTTSEngineImpl>::create();
-        EXPECT_EQ(engine->SetObjectToken(Orvane::testing::make_test_token(voice).get()), S_OK);
+        EXPECT_EQ(engine->SetObjectToken(sapi_host::make_named_token(voice).get()), S_OK);
         return engine;
     }
 
@@ -97,7 +97,7 @@ protected:
     double spoken_pitch(const std::vector<fragment>& fragments, const std::wstring& voice) {
         engine_site site;
         spoken(site, fragments, voice);
-        return Orvane::testing::estimate_pitch(samples(site));
+        return support::estimate_pitch(samples(site));
     }
 
     Orvane::utils::com_apartment apartment;
@@ -132,7 +132,7 @@ TEST_F(Engine, SelectsTheVoiceNamedByTheToken) {
 
     struct { const wchar_t* name; int index; } cases[] = {{L"lyra", 1}, {L"QUILL", 13}, {L"Greta", 12}, {L"Zed", 0}};
     for (const auto& c : cases) {
-        auto token = Orvane::testing::make_test_token(c.name);
+        auto token = sapi_host::make_named_token(c.name);
         EXPECT_EQ(engine->SetObjectToken(token.get()), S_OK);
         EXPECT_EQ(engine->voice(), c.index);
         ASSERT_EQ(engine->GetObjectToken(&held), S_OK);
@@ -140,8 +140,8 @@ TEST_F(Engine, SelectsTheVoiceNamedByTheToken) {
         held->Release();
     }
     // An unusable token leaves the voice and the token as they were.
-    for (auto shape : {Orvane::testing::token_shape::no_attributes, Orvane::testing::token_shape::no_name}) {
-        EXPECT_EQ(engine->SetObjectToken(Orvane::testing::make_test_token(L"Lyra", shape).get()), E_INVALIDARG);
+    for (auto shape : {sapi_host::token_shape::no_attributes, sapi_host::token_shape::no_name}) {
+        EXPECT_EQ(engine->SetObjectToken(sapi_host::make_named_token(L"Lyra", shape).get()), E_INVALIDARG);
         EXPECT_EQ(engine->voice(), 0);
     }
 }
@@ -340,7 +340,7 @@ TEST_F(Engine, ConcurrentEnginesEachSpeakTheirOwnVoice) {
         engine_site site;
         auto engine = make_engine(voice);
         out.hr = run(engine.get(), {speak(L"aaaa aaaa aaaa aaaa aaaa")}, site);
-        out.hz = Orvane::testing::estimate_pitch(samples(site));
+        out.hz = support::estimate_pitch(samples(site));
         out.bytes = site.audio.size();
     };
     result low, high;
@@ -382,7 +382,7 @@ TEST_F(Engine, WithoutAReachableServerSpeakFailsAtOnceAndWithoutAClientToo) {
         sapi::destroy_process_pipe_client();
         sapi::create_process_pipe_client(r.server);
         auto engine = com::IUnknownImpl<sapi::ISpTTSEngineImpl>::create();
-        EXPECT_EQ(engine->SetObjectToken(Orvane::testing::make_test_token(L"Lyra").get()), S_OK);
+        EXPECT_EQ(engine->SetObjectToken(sapi_host::make_named_token(L"Lyra").get()), S_OK);
         EXPECT_EQ(engine->voice(), 1) << "Lyra from the compiled-in table";
         engine_site site;
         const ULONGLONG start = GetTickCount64();

@@ -5,7 +5,7 @@
 
 #include "sapi/class_ids.h"
 #include "standins/sapi_host/fragment_chain.h"
-#include "tests/sapi_engine/test_token.h"
+#include "standins/sapi_host/named_token.h"
 #include "utils/com_apartment.h"
 
 namespace Orvane::testing {
@@ -28,7 +28,7 @@ com::com_ptr<ISpTTSEngine> library_host::create_engine(const std::wstring& voice
         throw std::runtime_error("the factory made no engine");
     com::com_ptr<ISpObjectWithToken> with_token;
     if (FAILED(engine->QueryInterface(IID_ISpObjectWithToken, with_token.put_void())) ||
-        FAILED(with_token->SetObjectToken(make_test_token(voice).get())))
+        FAILED(with_token->SetObjectToken(sapi_host::make_named_token(voice).get())))
         throw std::runtime_error("the engine refused its token");
     return engine;
 }

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/voice_table.h"
+#include "support/process_counters.h"
 #include "tests/sapi_engine/library_host.h"
-#include "tests/support/process_counters.h"
 #include "utils/com_apartment.h"
 
 #ifdef _WIN64
@@ -17,6 +17,7 @@
 
 using namespace Orvane;
 using namespace Orvane::testing;
+using namespace Orvane::support;
 
 namespace {
 

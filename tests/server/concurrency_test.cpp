@@ -18,10 +18,11 @@
 
 #include "pipe/pipe_client.h"
 #include "server/limits.h"
+#include "support/process_counters.h"
 #include "tests/pipe/win_support.h"
-#include "tests/support/process_counters.h"
 
 using namespace Orvane::testing;
+using namespace Orvane::support;
 using Orvane::pipe::pipe_client;
 namespace pipe = Orvane::pipe;
 namespace utils = Orvane::utils;

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/pitch.h"
+#include "support/pitch.h"
 
-using Orvane::testing::estimate_pitch;
+using Orvane::support::estimate_pitch;
 
 namespace {
 

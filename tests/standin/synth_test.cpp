@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "standins/o32_tts/synth.h"
-#include "tests/support/pitch.h"
+#include "support/pitch.h"
 
 using namespace Orvane::standin;
 
@@ -179,7 +179,7 @@ TEST(SynthPitch, VoicedSegmentsCarryTheRequestedFundamental) {
     for (const auto& c : cases) {
         const std::string text = std::string(c.preset) + "~f" + std::to_string(c.f0) + "]Aa1b";
         for (int rate : {0, -100}) {
-            const double hz = Orvane::testing::estimate_pitch(synthesize(text, {rate, 0}));
+            const double hz = Orvane::support::estimate_pitch(synthesize(text, {rate, 0}));
             EXPECT_NEAR(hz, c.f0, 0.02 * c.f0) << text << " at rate " << rate;
         }
     }
@@ -189,7 +189,7 @@ TEST(SynthPitch, TimbreChangesTheWaveformNotThePeriod) {
     const std::vector<int16_t> plain = synthesize("~f150]aaaa");
     const std::vector<int16_t> coloured = synthesize("~v3]~e6]~h50]~u-20]~f150]aaaa");
     EXPECT_NE(plain, coloured);
-    EXPECT_NEAR(Orvane::testing::estimate_pitch(coloured), Orvane::testing::estimate_pitch(plain), 1.5);
+    EXPECT_NEAR(Orvane::support::estimate_pitch(coloured), Orvane::support::estimate_pitch(plain), 1.5);
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/wav.h"
+#include "support/wav.h"
 
-using namespace Orvane::testing;
+using namespace Orvane::support;
 
 namespace {
 

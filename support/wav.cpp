@@ -1,4 +1,4 @@
-#include "tests/support/wav.h"
+#include "support/wav.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-namespace Orvane::testing {
+namespace Orvane::support {
 namespace {
 
 constexpr uint16_t format_pcm = 1;
@@ -188,4 +188,4 @@ wav_audio read_wav(const std::filesystem::path& path) {
     return decode_wav(bytes.data(), bytes.size());
 }
 
-}  // namespace Orvane::testing
+}  // namespace Orvane::support

@@ -1,11 +1,11 @@
-#include "tests/sapi_engine/test_token.h"
+#include "standins/sapi_host/named_token.h"
 
 #include <stdexcept>
 
 #include "com/iunknown_impl.h"
 #include "sapi/data_key.h"
 
-namespace Orvane::testing {
+namespace Orvane::sapi_host {
 namespace {
 
 class named_key : public sapi::ISpDataKeyImpl {
@@ -29,7 +29,7 @@ private:
 
 }  // namespace
 
-com::com_ptr<ISpObjectToken> make_test_token(const std::wstring& name, token_shape shape) {
+com::com_ptr<ISpObjectToken> make_named_token(const std::wstring& name, token_shape shape) {
     auto key = com::IUnknownImpl<named_key>::create(name, shape);
     com::com_ptr<ISpObjectTokenInit> init;
     HRESULT hr = CoCreateInstance(CLSID_SpObjectToken, nullptr, CLSCTX_INPROC_SERVER, IID_ISpObjectTokenInit,
@@ -44,4 +44,4 @@ com::com_ptr<ISpObjectToken> make_test_token(const std::wstring& name, token_sha
     return token;
 }
 
-}  // namespace Orvane::testing
+}  // namespace Orvane::sapi_host

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace Orvane::testing {
+namespace Orvane::support {
 
 class wav_error : public std::runtime_error {
 public:
@@ -59,4 +59,4 @@ private:
     bool finished_ = false;
 };
 
-}  // namespace Orvane::testing
+}  // namespace Orvane::support

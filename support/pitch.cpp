@@ -1,10 +1,10 @@
-#include "tests/support/pitch.h"
+#include "support/pitch.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-namespace Orvane::testing {
+namespace Orvane::support {
 namespace {
 
 constexpr int audible_level = 64;        // below this a sample counts as silence
@@ -64,4 +64,4 @@ double estimate_pitch(const std::vector<int16_t>& samples, const pitch_options& 
     return estimate_pitch(samples.data(), samples.size(), options);
 }
 
-}  // namespace Orvane::testing
+}  // namespace Orvane::support

@@ -7,10 +7,10 @@
 #include "com/com_ptr.h"
 #include "sapi/sapi_ddk.h"
 
-namespace Orvane::testing {
+namespace Orvane::sapi_host {
 
 enum class token_shape { named, no_attributes, no_name };
 
-com::com_ptr<ISpObjectToken> make_test_token(const std::wstring& name, token_shape shape = token_shape::named);
+com::com_ptr<ISpObjectToken> make_named_token(const std::wstring& name, token_shape shape = token_shape::named);
 
-}  // namespace Orvane::testing
+}  // namespace Orvane::sapi_host

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace Orvane::testing {
+namespace Orvane::support {
 
 struct pitch_options {
     int sample_rate = 11025;
@@ -19,4 +19,4 @@ struct pitch_options {
 double estimate_pitch(const int16_t* samples, size_t count, const pitch_options& options = {});
 double estimate_pitch(const std::vector<int16_t>& samples, const pitch_options& options = {});
 
-}  // namespace Orvane::testing
+}  // namespace Orvane::support

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace Orvane::testing {
+namespace Orvane::support {
 
 struct process_counters {
     uint64_t private_bytes = 0;  // 0 where the system does not report it (Wine)
@@ -21,4 +21,4 @@ struct process_counters {
 // from the system's handle table where the process count answers 0 (Wine).
 process_counters read_process_counters(HANDLE process);
 
-}  // namespace Orvane::testing
+}  // namespace Orvane::support

@@ -1,4 +1,4 @@
-#include "tests/support/process_counters.h"
+#include "support/process_counters.h"
 
 #include <psapi.h>
 
@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace Orvane::testing {
+namespace Orvane::support {
 namespace {
 
 // One entry of the system-wide handle table (information class 16).
@@ -60,4 +60,4 @@ process_counters read_process_counters(HANDLE process) {
     return counters;
 }
 
-}  // namespace Orvane::testing
+}  // namespace Orvane::support
