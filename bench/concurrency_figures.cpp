@@ -26,8 +26,8 @@ std::unique_ptr<pipe::pipe_client> connected_client(const std::wstring& server) 
     return client;
 }
 
-void speak_or_throw(pipe::pipe_client& client, const std::string& text, block_sink sink, void* context) {
-    if (!client.speak(text.c_str(), 0, 0, 1.0f, 0, -1, sink, context))
+void speak_or_throw(pipe::pipe_client& client, const std::string& text, engine::audio_callback sink, void* context) {
+    if (!client.speak({text}, sink, context))
         throw std::runtime_error("the speech server did not finish a speak request");
 }
 
@@ -95,7 +95,7 @@ void measure_clients_at_once(const options& opts, results& out, const std::wstri
                 threads.emplace_back([&, c = client.get()] {
                     WaitForSingleObject(go.get(), INFINITE);
                     audio_probe probe;
-                    if (!c->speak(long_text.c_str(), 0, 0, 1.0f, 0, -1, audio_probe::take, &probe)) ++failures;
+                    if (!c->speak({long_text}, audio_probe::take, &probe)) ++failures;
                 });
             const auto start = clock_type::now();
             SetEvent(go.get());

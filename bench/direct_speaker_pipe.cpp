@@ -18,7 +18,7 @@ direct_speaker::~direct_speaker() = default;
 void direct_speaker::speak(const std::string& text, float speed, audio_probe& probe) {
     pipe::pipe_client* client = sapi::process_pipe_client();
     probe.start = clock_type::now();
-    if (!client || !client->speak(text.c_str(), 0, 0, speed, 0, -1, audio_probe::take, &probe))
+    if (!client || !client->speak({text, 0, 0, speed, 0, -1}, audio_probe::take, &probe))
         throw std::runtime_error("the speech server did not finish a speak request");
 }
 

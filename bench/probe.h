@@ -6,11 +6,9 @@
 #include <vector>
 
 #include "bench/results.h"
+#include "engine/synthesis.h"
 
 namespace Orvane::bench {
-
-// Same shape as the driver's and the pipe client's callbacks.
-using block_sink = bool (*)(const void* data, uint32_t byte_count, void* context);
 
 struct audio_probe {
     clock_type::time_point start = clock_type::now();

@@ -93,7 +93,7 @@ void measure_cold_start(const options& opts, results& out, const std::wstring& s
         const auto start = clock_type::now();
         sapi::create_process_pipe_client(server);
         pipe::pipe_client* client = sapi::process_pipe_client();
-        if (!client || !client->speak(sentence.c_str(), 0, 0, 1.0f, 0, -1, audio_probe::take, &probe) || !probe.any)
+        if (!client || !client->speak({sentence}, audio_probe::take, &probe) || !probe.any)
             throw std::runtime_error("no audio from a freshly started server");
         out.add("cold_first_audio_ms", ms_between(start, probe.first));
 

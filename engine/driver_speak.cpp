@@ -35,9 +35,9 @@ private:
 
 }  // namespace
 
-void engine_driver::speak(engine_driver* driver, audio_callback callback, void* user_data, const char* text,
-                          int voice_index, int rate, float speed, int volume, int pitch) {
-    if (!driver || !callback || !text) return;
+void engine_driver::speak(engine_driver* driver, audio_callback callback, void* user_data,
+                          const synthesis_request& request) {
+    if (!driver || !callback) return;
     // A window only reaches the window procedure on the thread that owns it,
     // so a driver that moved to another thread needs a window there.
     if (!owned_by_this_thread(driver->window)) {
@@ -48,12 +48,14 @@ void engine_driver::speak(engine_driver* driver, audio_callback callback, void* 
         if (!driver->window) return;
     }
 
-    const std::string utterance = build_utterance(normalise_text(text), voice_index, pitch);
+    // The text ends at its first NUL, as it always has for the legacy engine.
+    const std::string utterance =
+        build_utterance(normalise_text(request.text.c_str()), request.voice_index, request.pitch);
 
-    driver->orvSetParams(driver->handle, param_volume, volume);
-    driver->orvSetParams(driver->handle, param_rate, rate);
+    driver->orvSetParams(driver->handle, param_volume, request.volume);
+    driver->orvSetParams(driver->handle, param_rate, request.rate);
 
-    driver->speed = usable_speed(speed);
+    driver->speed = usable_speed(request.speed);
     stream_loan stream(*driver, needs_stretch(driver->speed) ? create_stretch_stream(driver->speed) : nullptr);
 
     driver->callback = callback;

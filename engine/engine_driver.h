@@ -9,7 +9,7 @@
 #include <exception>
 #include <memory>
 
-#include "engine/audio_callback.h"
+#include "engine/synthesis.h"
 
 struct sonicStreamStruct;
 
@@ -59,8 +59,8 @@ struct engine_driver {
     // Speaks `text` on the calling thread; every callback call happens inside.
     // Without a notification window the engine would wait for buffer
     // releases that never come, so speak then says nothing at all.
-    static void speak(engine_driver* driver, audio_callback callback, void* user_data, const char* text,
-                      int voice_index, int rate, float speed, int volume, int pitch);
+    static void speak(engine_driver* driver, audio_callback callback, void* user_data,
+                      const synthesis_request& request);
 
     // Closes the instance (and, for the last driver of the library, calls
     // orvDestroy), unloads the library and disposes of the window: at once

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int round = 0; round < 4 && stream.read_position < stream.input.size(); ++round) {
         exchange_outcome outcome;
         if (round % 2 == 0) {
-            outcome = request_speech(stream, speak_request{0, 0, 1.0f, 0, -1, "fuzz"}, consume, &calls);
+            outcome = request_speech(stream, speak_request{"fuzz", 0, 0, 1.0f, 0, -1}, consume, &calls);
         } else {
             std::vector<voice_entry> voices;
             outcome = request_voice_list(stream, voices);

@@ -19,7 +19,7 @@ bool absorb_stop_ack(byte_stream& stream) {
 
 class speech_reader {
 public:
-    speech_reader(byte_stream& stream, audio_consumer consumer, void* context)
+    speech_reader(byte_stream& stream, engine::audio_callback consumer, void* context)
         : stream_(stream), consumer_(consumer), context_(context) {}
 
     exchange_outcome run() {
@@ -50,7 +50,7 @@ private:
     }
 
     byte_stream& stream_;
-    audio_consumer consumer_;
+    engine::audio_callback consumer_;
     void* context_;
     bool refused_ = false;
     bool stop_sent_ = false;
@@ -71,7 +71,7 @@ exchange_outcome request_voice_list(byte_stream& stream, std::vector<voice_entry
     return {true, true, true};
 }
 
-exchange_outcome request_speech(byte_stream& stream, const speak_request& request, audio_consumer consumer,
+exchange_outcome request_speech(byte_stream& stream, const speak_request& request, engine::audio_callback consumer,
                                 void* context) {
     if (request.text.size() > max_text_length) return {false, true, false};
     const std::vector<uint8_t> payload = encode_speak_request(request);

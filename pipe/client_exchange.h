@@ -10,9 +10,6 @@
 
 namespace Orvane::pipe {
 
-// Receives one audio block; true asks for more, false refuses the rest.
-using audio_consumer = bool (*)(const void* data, uint32_t byte_count, void* context);
-
 struct exchange_outcome {
     bool success = false;
     // False when the stream can no longer be trusted to be at a message
@@ -27,8 +24,8 @@ exchange_outcome request_voice_list(byte_stream& stream, std::vector<voice_entry
 // Sends the speak request and streams the answer to `consumer` until `done`.
 // After a refusal it sends one stop and, once `done` has come, also reads
 // the stop's ack, so that the next request starts on a clean stream.
-exchange_outcome request_speech(byte_stream& stream, const speak_request& request, audio_consumer consumer,
-                                void* context);
+exchange_outcome request_speech(byte_stream& stream, const speak_request& request,
+                                engine::audio_callback consumer, void* context);
 
 // Sends shutdown and reads one answer, whatever it is.
 void request_shutdown(byte_stream& stream);

@@ -110,11 +110,9 @@ bool pipe_client::list_voices(std::vector<voice_entry>& voices) {
     return guarded([&] { return exchange([&](byte_stream& stream) { return request_voice_list(stream, voices); }); });
 }
 
-bool pipe_client::speak(const char* text, int32_t voice_index, int32_t rate, float speed, int32_t volume,
-                        int32_t pitch, audio_consumer consumer, void* context) {
+bool pipe_client::speak(const engine::synthesis_request& request, engine::audio_callback consumer, void* context) {
     std::lock_guard<utils::critical_section> hold(lock_);
     return guarded([&] {
-        const speak_request request{voice_index, rate, speed, volume, pitch, text ? std::string(text) : std::string()};
         return exchange([&](byte_stream& stream) { return request_speech(stream, request, consumer, context); });
     });
 }

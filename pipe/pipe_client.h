@@ -34,8 +34,7 @@ public:
 
     // True when the server ended the speech with `done`. `consumer` runs on
     // this thread with the lock held and must not call back into the client.
-    bool speak(const char* text, int32_t voice_index, int32_t rate, float speed, int32_t volume, int32_t pitch,
-               audio_consumer consumer, void* context);
+    bool speak(const engine::synthesis_request& request, engine::audio_callback consumer, void* context);
 
     // Asks a running server to exit and waits up to about 2 s for it to go.
     void shutdown_server();

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/synthesis.h"
+
 namespace Orvane::pipe {
 
 constexpr std::size_t header_size = 8;
@@ -39,14 +41,8 @@ header_bytes encode_header(reply_kind kind, uint32_t length = 0);
 // Needs at least header_size bytes; false otherwise.
 bool decode_header(const uint8_t* data, std::size_t size, message_header& header);
 
-struct speak_request {
-    int32_t voice_index = 0;
-    int32_t rate = 0;
-    float speed = 1.0f;
-    int32_t volume = 0;
-    int32_t pitch = -1;
-    std::string text;  // UTF-8, no NUL inside expected (the engine stops at one)
-};
+// The payload of a speak request carries one synthesis request.
+using speak_request = engine::synthesis_request;
 
 // The longest text a speak payload may carry under max_payload_length.
 constexpr std::size_t max_text_length = max_payload_length - speak_fixed_size;

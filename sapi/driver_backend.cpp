@@ -72,9 +72,9 @@ bool speech_backend::ensure_ready() {
     return state_->driver != nullptr;
 }
 
-bool speech_backend::synthesize(const synthesis_values& v, audio_sink sink, void* context) {
-    engine::engine_driver::speak(state_->driver.get(), sink, context, v.text, v.voice_index, v.rate, v.speed,
-                                 v.volume, v.pitch);
+bool speech_backend::synthesize(const engine::synthesis_request& request, engine::audio_callback sink,
+                                void* context) {
+    engine::engine_driver::speak(state_->driver.get(), sink, context, request);
     return true;
 }
 

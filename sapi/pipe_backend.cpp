@@ -16,9 +16,10 @@ speech_backend::~speech_backend() = default;
 
 bool speech_backend::ensure_ready() { return process_pipe_client() != nullptr; }
 
-bool speech_backend::synthesize(const synthesis_values& v, audio_sink sink, void* context) {
+bool speech_backend::synthesize(const engine::synthesis_request& request, engine::audio_callback sink,
+                                void* context) {
     pipe::pipe_client* client = process_pipe_client();
-    return client && client->speak(v.text, v.voice_index, v.rate, v.speed, v.volume, v.pitch, sink, context);
+    return client && client->speak(request, sink, context);
 }
 
 int speech_backend::find_voice(const std::string& name) {

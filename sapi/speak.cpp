@@ -103,17 +103,20 @@ HRESULT ISpTTSEngineImpl::Speak(DWORD, REFGUID, const WAVEFORMATEX*, const SPVTE
                 case SPVA_Speak:
                 case SPVA_SpellOut: {
                     if (fragment->ulTextLen == 0 || !fragment->pTextStart) break;
-                    const std::string text = utils::wide_to_utf8(std::wstring_view(fragment->pTextStart, fragment->ulTextLen));
-                    if (text.empty()) break;
+                    engine::synthesis_request request;
+                    request.text = utils::wide_to_utf8(std::wstring_view(fragment->pTextStart, fragment->ulTextLen));
+                    if (request.text.empty()) break;
                     if (state.sentence_interest) queue_sentence(site, *fragment, context.bytes_written);
                     if (state.word_interest) queue_words(site, *fragment, context.bytes_written);
                     const rate_and_speed rate = compute_rate(fragment->State.RateAdj, state.rate);
-                    const int volume = state.volume_term + volume_term(static_cast<long>(fragment->State.Volume));
-                    const int pitch = compute_pitch(engine::voice_base_pitch(voice_index),
-                                                    fragment->State.PitchAdj.MiddleAdj);
+                    request.voice_index = voice_index;
+                    request.rate = rate.rate;
+                    request.speed = rate.speed;
+                    request.volume = state.volume_term + volume_term(static_cast<long>(fragment->State.Volume));
+                    request.pitch =
+                        compute_pitch(engine::voice_base_pitch(voice_index), fragment->State.PitchAdj.MiddleAdj);
                     const uint64_t written_before = context.bytes_written;
-                    const bool ended_well = backend.synthesize(
-                        {text.c_str(), voice_index, rate.rate, rate.speed, volume, pitch}, on_audio, &context);
+                    const bool ended_well = backend.synthesize(request, on_audio, &context);
                     if (context.aborted) return S_OK;
                     // The back-end was out of reach or lost before this
                     // fragment said anything: the rest would fare no better.

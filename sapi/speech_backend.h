@@ -8,24 +8,14 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/synthesis.h"
+
 namespace Orvane::sapi {
 
 // What Speak returns when nothing was said because the back-end could not
 // be reached: HRESULT_FROM_WIN32(ERROR_PIPE_NOT_CONNECTED), "no process is
 // on the other end of the pipe".
 inline constexpr HRESULT speech_backend_unreachable = static_cast<HRESULT>(0x800700E9L);
-
-// Same shape as the driver's and the pipe client's audio callbacks.
-using audio_sink = bool (*)(const void* data, uint32_t byte_count, void* context);
-
-struct synthesis_values {
-    const char* text;  // UTF-8, NUL-terminated
-    int voice_index;
-    int rate;
-    float speed;
-    int volume;
-    int pitch;
-};
 
 class speech_backend {
 public:
@@ -40,7 +30,7 @@ public:
     // Synthesises on this thread, handing every block to `sink`. False when
     // the request did not end as it should: the speech server could not be
     // reached, refused it, or was lost on the way (blocks may have come).
-    bool synthesize(const synthesis_values& values, audio_sink sink, void* context);
+    bool synthesize(const engine::synthesis_request& request, engine::audio_callback sink, void* context);
 
     // The voice index of a voice name (ASCII case ignored); 0 when unknown.
     static int find_voice(const std::string& name);

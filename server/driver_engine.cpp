@@ -7,8 +7,7 @@ namespace Orvane::server {
 bool connection_engine::speak(const pipe::speak_request& request, engine::audio_callback sink, void* sink_data) {
     if (!driver_) driver_ = engine::load_legacy_engine(nullptr);
     if (!driver_) return false;
-    engine::engine_driver::speak(driver_.get(), sink, sink_data, request.text.c_str(), request.voice_index,
-                                 request.rate, request.speed, request.volume, request.pitch);
+    engine::engine_driver::speak(driver_.get(), sink, sink_data, request);
     return true;
 }
 

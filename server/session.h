@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/audio_callback.h"
+#include "engine/synthesis.h"
 #include "pipe/message_io.h"
 #include "pipe/protocol.h"
 #include "server/audio_batch.h"

@@ -52,8 +52,9 @@ int speak(pipe::pipe_client& client, const cli::options& options) {
     int32_t index = 0;
     if (!voice_index(client, options.voice, index)) return fail("unknown voice, or no voice list from the server");
     std::vector<uint8_t> bytes;
-    if (!client.speak(options.text.c_str(), index, options.rate, options.speed, options.volume, options.pitch, collect,
-                      &bytes))
+    const engine::synthesis_request request{options.text, index, options.rate, options.speed, options.volume,
+                                            options.pitch};
+    if (!client.speak(request, collect, &bytes))
         return fail("the speech server did not finish the speech");
     std::vector<int16_t> samples(bytes.size() / 2);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = int16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);

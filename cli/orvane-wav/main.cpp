@@ -35,8 +35,8 @@ int run(const Orvane::utils::wav_options& options) {
     engine_driver_ptr driver = Orvane::engine::load_legacy_engine(nullptr);
     if (!driver) return fail("cannot load o32_tts.dll (next to this program or on the search path)");
     std::vector<int16_t> samples;
-    engine_driver::speak(driver.get(), append, &samples, options.text.c_str(), options.voice, options.rate,
-                         options.speed, options.volume, options.pitch);
+    engine_driver::speak(driver.get(), append, &samples,
+                         {options.text, options.voice, options.rate, options.speed, options.volume, options.pitch});
     if (samples.empty()) return fail("the engine produced no audio for this text");
     try {
         Orvane::support::write_wav(options.out, samples);

@@ -31,14 +31,14 @@ bool collect(const void* data, uint32_t bytes, void* user_data) {
 }
 
 void speak(engine_driver* driver, collector& sink, const request& r) {
-    engine_driver::speak(driver, collect, &sink, r.text.c_str(), r.voice, r.rate, r.speed, r.volume, r.pitch);
+    engine_driver::speak(driver, collect, &sink, r);
 }
 
 std::vector<int16_t> expected_samples(const request& r) {
     standin::synth_params params;
     params.rate = r.rate;
     params.volume = r.volume;
-    return standin::synthesize(build_utterance(normalise_text(r.text), r.voice, r.pitch), params);
+    return standin::synthesize(build_utterance(normalise_text(r.text), r.voice_index, r.pitch), params);
 }
 
 std::vector<uint32_t> expected_blocks(size_t sample_count) {

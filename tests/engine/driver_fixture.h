@@ -29,14 +29,7 @@ struct collector {
 
 bool collect(const void* data, uint32_t bytes, void* user_data);
 
-struct request {
-    std::string text;
-    int voice = 0;
-    int rate = 0;
-    float speed = 1.0f;
-    int volume = 0;
-    int pitch = -1;
-};
+using request = synthesis_request;
 
 void speak(engine_driver* driver, collector& sink, const request& r);
 

@@ -82,11 +82,10 @@ TEST(DriverLoad, NarrowPathBindsEveryExport) {
     EXPECT_EQ(driver->window, nullptr);
 }
 
-TEST_F(Driver, NullTextOrCallbackDoesNothing) {
+TEST_F(Driver, NullCallbackOrDriverDoesNothing) {
     collector sink;
-    engine_driver::speak(driver.get(), collect, &sink, nullptr, 0, 0, 1.0f, 0, -1);
-    engine_driver::speak(driver.get(), nullptr, &sink, "text", 0, 0, 1.0f, 0, -1);
-    engine_driver::speak(nullptr, collect, &sink, "text", 0, 0, 1.0f, 0, -1);
+    engine_driver::speak(driver.get(), nullptr, &sink, {"text"});
+    engine_driver::speak(nullptr, collect, &sink, {"text"});
     EXPECT_EQ(sink.calls, 0);
     EXPECT_EQ(driver->window, nullptr);
     EXPECT_EQ(driver->captured_buffers, 0u);

@@ -20,6 +20,6 @@ extern "C" __declspec(dllexport) uint32_t probe_speak(const wchar_t* engine_path
     using Orvane::engine::engine_driver;
     uint32_t bytes = 0;
     if (auto driver = engine_driver::load(engine_path))
-        engine_driver::speak(driver.get(), count, &bytes, "probe", 0, 0, 1.0f, 0, -1);
+        engine_driver::speak(driver.get(), count, &bytes, {"probe"});
     return bytes;
 }

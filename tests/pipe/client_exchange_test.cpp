@@ -48,7 +48,7 @@ std::size_t stops_sent(const memory_stream& stream) {
 TEST(ClientExchange, SpeakSendsOneHeaderAndTheRequestPayload) {
     memory_stream stream;
     stream.add_header(done, 0);
-    const speak_request request{3, 10, 1.0f, 20, -1, "Hello"};
+    const speak_request request{"Hello", 3, 10, 1.0f, 20, -1};
     const exchange_outcome outcome = request_speech(stream, request, nullptr, nullptr);
     EXPECT_TRUE(outcome.success);
     std::vector<parsed_message> sent;
@@ -113,7 +113,7 @@ TEST(ClientExchange, SpeakAnswersAreReadAsDocumented) {
         consumer_log log;
         log.accept = r.accept;
         const exchange_outcome outcome =
-            request_speech(stream, speak_request{0, 0, 1.0f, 0, -1, "text"}, consumer_log::take, &log);
+            request_speech(stream, speak_request{"text", 0, 0, 1.0f, 0, -1}, consumer_log::take, &log);
         EXPECT_EQ(outcome.success, r.success) << r.what;
         EXPECT_EQ(outcome.connection_usable, r.usable) << r.what;
         std::vector<std::size_t> sizes;
@@ -150,7 +150,7 @@ TEST(ClientExchange, AFailedStopWriteDropsTheConnectionInsteadOfWaitingForAnAck)
     stream.write_limit = request_bytes;
     consumer_log log;
     log.accept = 0;
-    const exchange_outcome outcome = request_speech(stream, speak_request{0, 0, 1.0f, 0, -1, "text"}, consumer_log::take, &log);
+    const exchange_outcome outcome = request_speech(stream, speak_request{"text", 0, 0, 1.0f, 0, -1}, consumer_log::take, &log);
     EXPECT_TRUE(outcome.success);
     EXPECT_FALSE(outcome.connection_usable);
 }

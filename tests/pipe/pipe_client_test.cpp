@@ -138,7 +138,7 @@ TEST_F(PipeClient, RefusedFirstBlockSendsOneStopAndTheNextVoiceListSucceeds) {
     {
         pipe_client client(own_exe());
         refusing_consumer consumer;
-        EXPECT_TRUE(client.speak("Hello", 1, 2, 1.0f, 3, -1, refusing_consumer::take, &consumer));
+        EXPECT_TRUE(client.speak({"Hello", 1, 2, 1.0f, 3, -1}, refusing_consumer::take, &consumer));
         EXPECT_EQ(consumer.calls, 1);
         std::vector<pipe::voice_entry> voices;
         ASSERT_TRUE(client.list_voices(voices));
@@ -162,11 +162,11 @@ TEST_F(PipeClient, ServerGoneInTheMiddleOfASpeakFailsItAndTheNextSpeakReconnects
         static_cast<std::vector<uint8_t>*>(context)->push_back(uint8_t(byte_count));
         return true;
     };
-    EXPECT_FALSE(client.speak("Hello", 0, 0, 1.0f, 0, -1, keep, &received));
+    EXPECT_FALSE(client.speak({"Hello", 0, 0, 1.0f, 0, -1}, keep, &received));
     EXPECT_EQ(received, std::vector<uint8_t>{4});
     dying.reset();
     next = std::make_unique<fake_server>(speaking_script);
-    EXPECT_TRUE(client.speak("Again", 0, 0, 1.0f, 0, -1, keep, &received));
+    EXPECT_TRUE(client.speak({"Again", 0, 0, 1.0f, 0, -1}, keep, &received));
     EXPECT_EQ(received.size(), 4u);
 }
 
@@ -191,7 +191,7 @@ TEST_F(PipeClient, RefusesASquatterAndSendsItNothing) {
     });
     {
         pipe_client client(widen(ORVANE_SERVER_EXE));
-        EXPECT_FALSE(client.speak("a secret text", 0, 0, 1.0f, 0, -1, nullptr, nullptr));
+        EXPECT_FALSE(client.speak({"a secret text", 0, 0, 1.0f, 0, -1}, nullptr, nullptr));
     }
     squatter.join();
     EXPECT_EQ(squatter.bytes_received, 0u);

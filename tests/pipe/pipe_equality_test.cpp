@@ -21,15 +21,6 @@ bool collect(const void* data, uint32_t byte_count, void* context) {
     return true;
 }
 
-struct speech {
-    const char* text;
-    int voice;
-    int rate;
-    float speed;
-    int volume;
-    int pitch;
-};
-
 }  // namespace
 
 TEST(PipeEquality, ServerAudioEqualsInProcessAudio) {
@@ -37,7 +28,7 @@ TEST(PipeEquality, ServerAudioEqualsInProcessAudio) {
     ASSERT_TRUE(driver);
     pipe_client client;  // finds OrvaneServer.exe beside this program
 
-    const speech cases[] = {
+    const Orvane::engine::synthesis_request cases[] = {
         {"Hello world.", 0, 0, 1.0f, 0, -1},
         {"Hello world.", 12, 0, 1.0f, 0, -1},
         {"Faster and louder", 3, 120, 1.0f, 60, -1},
@@ -49,19 +40,19 @@ TEST(PipeEquality, ServerAudioEqualsInProcessAudio) {
         {"Caf\xc3\xa9 cr\xc3\xa8me, 42 items!", 9, 10, 1.2f, 10, 120},
         {"", 4, 0, 1.0f, 0, -1},
     };
-    for (const speech& s : cases) {
+    for (const auto& s : cases) {
         std::vector<uint8_t> local, remote;
-        engine_driver::speak(driver.get(), collect, &local, s.text, s.voice, s.rate, s.speed, s.volume, s.pitch);
-        bool spoke = client.speak(s.text, s.voice, s.rate, s.speed, s.volume, s.pitch, collect, &remote);
+        engine_driver::speak(driver.get(), collect, &local, s);
+        bool spoke = client.speak(s, collect, &remote);
         for (int retry = 0; !spoke && retry < 50; ++retry) {  // the first call may launch the server
             Sleep(1000);
             remote.clear();
-            spoke = client.speak(s.text, s.voice, s.rate, s.speed, s.volume, s.pitch, collect, &remote);
+            spoke = client.speak(s, collect, &remote);
         }
         ASSERT_TRUE(spoke) << s.text;
-        if (*s.text) EXPECT_FALSE(local.empty()) << s.text;
+        if (!s.text.empty()) EXPECT_FALSE(local.empty()) << s.text;
         EXPECT_EQ(local.size(), remote.size()) << s.text;
-        EXPECT_TRUE(local == remote) << s.text << " (voice " << s.voice << ")";
+        EXPECT_TRUE(local == remote) << s.text << " (voice " << s.voice_index << ")";
     }
     client.shutdown_server();
 }

@@ -50,7 +50,7 @@ int speak_and_die(const wchar_t* server) {
     pipe_client client(server);
     std::string text;
     for (int i = 0; i < 40; ++i) text += "A long sentence to keep the server busy. ";
-    client.speak(text.c_str(), 0, 0, 1.0f, 0, -1, die, nullptr);
+    client.speak({text, 0, 0, 1.0f, 0, -1}, die, nullptr);
     return 1;
 }
 
@@ -81,7 +81,7 @@ int speak_on(const wchar_t* server, const wchar_t* event_name, int voice, const 
     CloseHandle(go);
     recording heard;
     const std::string narrow(text.begin(), text.end());
-    const bool done = client.speak(narrow.c_str(), voice, 0, 1.0f, 0, -1, record, &heard);
+    const bool done = client.speak({narrow, voice, 0, 1.0f, 0, -1}, record, &heard);
     LARGE_INTEGER end;
     QueryPerformanceCounter(&end);
     FILE* file = _wfopen(out.c_str(), L"wb");

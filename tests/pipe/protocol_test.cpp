@@ -47,7 +47,7 @@ TEST(Protocol, HeaderIsKindThenLengthLittleEndian) {
 }
 
 TEST(Protocol, SpeakRequestHasTheFixedLayout) {
-    speak_request request{-2, 300, 1.5f, -7, 175, "Hi"};
+    speak_request request{"Hi", -2, 300, 1.5f, -7, 175};
     const std::vector<uint8_t> payload = encode_speak_request(request);
     const std::vector<uint8_t> expected = {
         0xfe, 0xff, 0xff, 0xff,  // voice_index -2
@@ -62,10 +62,10 @@ TEST(Protocol, SpeakRequestHasTheFixedLayout) {
 
 TEST(Protocol, SpeakRequestRoundTrips) {
     const speak_request cases[] = {
-        {0, 0, 1.0f, 0, -1, ""},
-        {13, -100, 0.25f, 100, 600, "Hello world."},
-        {-1, 2147483647, 3.0f, -2147483647 - 1, 45, "\xc3\xa9t\xc3\xa9 \xe2\x82\xac"},
-        {5, 1, 1.0f, 2, 3, std::string("a\0b\xff", 4)},
+        {"", 0, 0, 1.0f, 0, -1},
+        {"Hello world.", 13, -100, 0.25f, 100, 600},
+        {"\xc3\xa9t\xc3\xa9 \xe2\x82\xac", -1, 2147483647, 3.0f, -2147483647 - 1, 45},
+        {std::string("a\0b\xff", 4), 5, 1, 1.0f, 2, 3},
     };
     for (const speak_request& original : cases) {
         const std::vector<uint8_t> payload = encode_speak_request(original);

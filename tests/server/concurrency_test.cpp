@@ -189,7 +189,7 @@ TEST_F(Concurrency, SilentAndStalledClientsDoNotHoldUpOthers) {
 
     pipe_client other(server_exe);
     std::vector<uint8_t> heard;
-    EXPECT_TRUE(other.speak("Not held up.", 3, 0, 1.0f, 0, -1, keep, &heard));
+    EXPECT_TRUE(other.speak({"Not held up.", 3, 0, 1.0f, 0, -1}, keep, &heard));
     EXPECT_FALSE(heard.empty());
 
     ASSERT_TRUE(stalled.send({request.begin() + 10, request.end()}));
@@ -220,7 +220,7 @@ TEST_F(Concurrency, TheClientBeyondTheLimitWaitsAndIsThenServed) {
     std::vector<uint8_t> heard;
     std::thread waiting([&] {
         pipe_client client(server_exe);
-        spoke = client.speak("Served at last.", 0, 0, 1.0f, 0, -1, keep, &heard);
+        spoke = client.speak({"Served at last.", 0, 0, 1.0f, 0, -1}, keep, &heard);
         finished = true;
     });
     Sleep(300);
@@ -259,7 +259,7 @@ TEST_F(Concurrency, AServerKilledInTheMiddleOfSpeechIsReplacedOnceForBothClients
     std::vector<std::thread> threads;
     for (speaker& s : speakers)
         threads.emplace_back([&s, &long_text, first_block] {
-            s.spoke = s.client.speak(long_text.c_str(), 2, 0, 1.0f, 0, -1, first_block, &s);
+            s.spoke = s.client.speak({long_text, 2, 0, 1.0f, 0, -1}, first_block, &s);
             SetEvent(s.returned.get());
         });
     for (speaker& s : speakers) ASSERT_EQ(WaitForSingleObject(s.first_audio.get(), hang_guard_ms), WAIT_OBJECT_0);
@@ -277,7 +277,7 @@ TEST_F(Concurrency, AServerKilledInTheMiddleOfSpeechIsReplacedOnceForBothClients
     threads.clear();
     for (speaker& s : speakers) {
         s.heard.clear();
-        threads.emplace_back([&s, &sentence] { s.spoke = s.client.speak(sentence.c_str(), 2, 0, 1.0f, 0, -1, keep, &s.heard); });
+        threads.emplace_back([&s, &sentence] { s.spoke = s.client.speak({sentence, 2, 0, 1.0f, 0, -1}, keep, &s.heard); });
     }
     for (auto& t : threads) t.join();
     for (speaker& s : speakers) {

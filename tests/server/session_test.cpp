@@ -44,7 +44,7 @@ void add_request(memory_stream& stream, request_kind kind) { stream.add_header(u
 
 void add_speak(memory_stream& stream, const std::string& text, int voice = 0) {
     stream.add_message(uint32_t(request_kind::speak),
-                       pipe::encode_speak_request(pipe::speak_request{voice, 0, 1.0f, 0, -1, text}));
+                       pipe::encode_speak_request(pipe::speak_request{text, voice, 0, 1.0f, 0, -1}));
 }
 
 struct session_run {
@@ -89,7 +89,7 @@ TEST(Session, AnswersEveryRequestKindAsDocumented) {
          {error, probe_reply}, 0},
         {"text_length near 2^32",
          [](memory_stream& s) {
-             std::vector<uint8_t> payload = pipe::encode_speak_request(pipe::speak_request{0, 0, 1.0f, 0, -1, "abc"});
+             std::vector<uint8_t> payload = pipe::encode_speak_request(pipe::speak_request{"abc", 0, 0, 1.0f, 0, -1});
              payload[20] = payload[21] = payload[22] = payload[23] = 0xff;
              s.add_message(2, payload);
              add_request(s, request_kind::probe);
@@ -170,7 +170,7 @@ TEST(Session, VoiceListDescribesTheCatalogue) {
 TEST(Session, SpeakHandsTheValuesThroughUnchangedAndStreamsBlocksAsGiven) {
     session_run run;
     memory_stream stream;
-    const pipe::speak_request request{13, -250, 0.75f, 42, 600, "\xc3\xa9t\xc3\xa9"};
+    const pipe::speak_request request{"\xc3\xa9t\xc3\xa9", 13, -250, 0.75f, 42, 600};
     stream.add_message(2, pipe::encode_speak_request(request));
     server::serve_session(stream, run.flags, run.engine);
     ASSERT_EQ(run.engine.requests.size(), 1u);
