@@ -6,10 +6,7 @@
 #include "com/com_boundary.h"
 #include "com/object_count.h"
 #include "com/registration.h"
-
-#ifdef _WIN64
-#include "sapi/process_pipe_client.h"
-#endif
+#include "sapi/speech_backend.h"
 
 using namespace Orvane::com;
 
@@ -27,10 +24,7 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-#ifdef _WIN64
-    // A running server would keep the old files busy.
-    if (auto* client = Orvane::sapi::process_pipe_client()) client->shutdown_server();
-#endif
+    Orvane::sapi::speech_backend::before_unregistration();
     return com_boundary([] {
         unregister_server();
         return S_OK;

@@ -2,35 +2,16 @@
 
 #include <objbase.h>
 
+#include "com/inproc_server.h"
 #include "com/module.h"
-#include "utils/registry_key.h"
 #include "com/task_memory.h"
 #include "sapi/class_ids.h"
-
-namespace Orvane::registry {
-
-const wchar_t clsid_root[] = L"Software\\Classes\\CLSID";
-const wchar_t token_enums_root[] = L"Software\\Microsoft\\Speech\\Voices\\TokenEnums";
-
-void register_inproc_server(REFCLSID clsid, const std::wstring& path) {
-    const auto root = registry_key::open(HKEY_LOCAL_MACHINE, clsid_root, KEY_CREATE_SUB_KEY);
-    const auto class_key = registry_key::create(root.get(), com::clsid_string(clsid).c_str(), KEY_CREATE_SUB_KEY);
-    const auto server = registry_key::create(class_key.get(), L"InProcServer32", KEY_SET_VALUE);
-    server.set_default(path);
-    server.set_value(L"ThreadingModel", L"Both");
-}
-
-void unregister_inproc_server(REFCLSID clsid) {
-    const std::wstring name = com::clsid_string(clsid);
-    const auto root = registry_key::open(HKEY_LOCAL_MACHINE, clsid_root, KEY_READ);
-    registry_key::open(root.get(), name.c_str(), KEY_READ).delete_subkey(L"InProcServer32");
-    root.delete_subkey(name.c_str());
-}
-
-}  // namespace Orvane::registry
+#include "utils/registry_key.h"
 
 namespace Orvane::com {
 namespace {
+
+const wchar_t token_enums_root[] = L"Software\\Microsoft\\Speech\\Voices\\TokenEnums";
 
 std::wstring guid_text(REFGUID guid) {
     wchar_t text[64] = {};
@@ -45,7 +26,7 @@ void register_server() {
     registry::register_inproc_server(sapi::clsid_token_enumerator, path);
     registry::register_inproc_server(sapi::clsid_tts_engine, path);
 
-    const auto enums = registry::registry_key::create(HKEY_LOCAL_MACHINE, registry::token_enums_root,
+    const auto enums = registry::registry_key::create(HKEY_LOCAL_MACHINE, token_enums_root,
                                                       KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
     const auto entry = registry::registry_key::create(enums.get(), sapi::token_enum_key_name, KEY_SET_VALUE);
     entry.set_default(L"Orvane Voices");
@@ -54,7 +35,7 @@ void register_server() {
 
 void unregister_server() {
     try {
-        registry::registry_key::open(HKEY_LOCAL_MACHINE, registry::token_enums_root, KEY_ALL_ACCESS)
+        registry::registry_key::open(HKEY_LOCAL_MACHINE, token_enums_root, KEY_ALL_ACCESS)
             .delete_subkey(sapi::token_enum_key_name);
     } catch (...) {
         // Already gone or never written: the class entries still have to go.

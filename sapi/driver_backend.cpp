@@ -83,4 +83,11 @@ int speech_backend::find_voice(const std::string& name) {
     return index < 0 ? 0 : index;
 }
 
+// The driver's notification window class belongs to this library, not the host.
+void speech_backend::attach_library(HMODULE module) { engine::engine_driver::set_instance(module); }
+
+void speech_backend::detach_library() {}
+
+void speech_backend::before_unregistration() {}
+
 }  // namespace Orvane::sapi

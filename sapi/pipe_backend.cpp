@@ -22,6 +22,17 @@ bool speech_backend::synthesize(const engine::synthesis_request& request, engine
     return client && client->speak(request, sink, context);
 }
 
+// Only resolves the server's path; the client connects on first use.
+void speech_backend::attach_library(HMODULE) { create_process_pipe_client(); }
+
+// The server keeps running for the other processes.
+void speech_backend::detach_library() { destroy_process_pipe_client(); }
+
+// A running server would keep the old files busy.
+void speech_backend::before_unregistration() {
+    if (pipe::pipe_client* client = process_pipe_client()) client->shutdown_server();
+}
+
 int speech_backend::find_voice(const std::string& name) {
     pipe::pipe_client* client = process_pipe_client();
     std::vector<pipe::voice_entry> voices;

@@ -1,7 +1,9 @@
 #pragma once
 // What the engine speaks with: in the 32-bit build the legacy engine driver
 // in this process, in the 64-bit build the process-wide pipe client that
-// forwards to the speech server. The engine's own logic is the same.
+// forwards to the speech server. The engine's own logic is the same; the
+// build chooses one of the two implementations (driver_backend.cpp,
+// pipe_backend.cpp), and this is the only place where the two differ.
 
 #include <windows.h>
 
@@ -34,6 +36,13 @@ public:
 
     // The voice index of a voice name (ASCII case ignored); 0 when unknown.
     static int find_voice(const std::string& name);
+
+    // What the library sets up for its back-end when it is loaded into a
+    // process, and undoes when it is unloaded; and what it must do before
+    // it is unregistered.
+    static void attach_library(HMODULE module);
+    static void detach_library();
+    static void before_unregistration();
 
 private:
     struct state;

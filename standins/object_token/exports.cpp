@@ -7,7 +7,7 @@
 #include "com/com_boundary.h"
 #include "com/module.h"
 #include "com/object_count.h"
-#include "com/registration.h"
+#include "com/inproc_server.h"
 #include "utils/registry_key.h"
 #include "com/task_memory.h"
 #include "standins/object_token/object_token.h"
