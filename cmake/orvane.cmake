@@ -17,7 +17,6 @@ else()
 endif()
 
 set(ORVANE_CACHE_DIR "${CMAKE_SOURCE_DIR}/build/cache" CACHE PATH "Downloaded sources (Sonic)")
-include_directories(${CMAKE_SOURCE_DIR})
 
 if(ORVANE_NATIVE)
   set(ORVANE_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
@@ -67,3 +66,32 @@ if(ORVANE_WIN64)
 else()
   set(ORVANE_LIBRARY_DESTINATION .)
 endif()
+
+# Which folder may use which is the link graph: every target sees the
+# headers of its own top folder ("engine/...", "pipe/...") and those of the
+# folders whose libraries it links, and no others, so a folder that
+# reaches for another it does not link fails to build. Each top folder's
+# headers are reached through a folder of their own in the build tree
+# that holds only a link to it.
+function(orvane_folder_headers folder)
+  set(root "${CMAKE_BINARY_DIR}/headers/${folder}")
+  if(NOT EXISTS "${root}/${folder}")
+    file(MAKE_DIRECTORY "${root}")
+    file(CREATE_LINK "${CMAKE_SOURCE_DIR}/${folder}" "${root}/${folder}" SYMBOLIC)
+  endif()
+  set(directories "${CMAKE_SOURCE_DIR}/${folder}")
+  while(directories)
+    list(POP_FRONT directories directory)
+    get_property(targets DIRECTORY "${directory}" PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target ${targets})
+      get_target_property(type ${target} TYPE)
+      if(type STREQUAL "INTERFACE_LIBRARY")
+        target_include_directories(${target} INTERFACE "${root}")
+      elseif(NOT type STREQUAL "UTILITY")
+        target_include_directories(${target} PUBLIC "${root}")
+      endif()
+    endforeach()
+    get_property(subdirectories DIRECTORY "${directory}" PROPERTY SUBDIRECTORIES)
+    list(APPEND directories ${subdirectories})
+  endwhile()
+endfunction()
