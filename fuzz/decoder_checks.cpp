@@ -53,7 +53,8 @@ void check_branch(const std::uint8_t* code, const instruction& d, std::uint32_t 
     require(d.length == d.prefix_length + (s.two_byte ? 2 : 1) + s.displacement, "branch length");
     require(d.ends_flow == s.ends_flow, "only unconditional jumps end the flow");
     std::uint32_t raw = 0;
-    for (std::size_t i = 0; i < s.displacement; ++i) raw |= std::uint32_t(code[d.length - s.displacement + i]) << (8 * i);
+    const std::uint8_t* field = code + d.length - s.displacement;
+    for (std::size_t i = 0; i < s.displacement; ++i) raw |= std::uint32_t(field[i]) << (8 * i);
     const std::uint32_t displacement = s.displacement == 1 ? std::uint32_t(std::int32_t(std::int8_t(raw))) : raw;
     require(d.target == address + d.length + displacement, "branch target (wrapping at 4 GiB)");
 }

@@ -64,6 +64,17 @@ bool jumps_to(const instruction& d, std::uint32_t target) {
     return d.branch == branch_kind::jmp_rel32 && d.target == target;
 }
 
+// LOOPcc/JECXZ keep prefixes and opcode and branch over a short jmp onto a
+// near jmp to the target; not taken, the short jmp goes on at `end`.
+bool loop_kept(const std::uint8_t* original, const instruction& o, const std::vector<instruction>& n,
+               const std::uint8_t* relocated, std::uint32_t at, std::uint32_t end) {
+    if (n.size() != 3 || n[0].branch != branch_kind::loop_rel8 || n[0].opcode != o.opcode) return false;
+    if (n[0].prefix_length != o.prefix_length || std::memcmp(original, relocated, o.prefix_length) != 0) return false;
+    const std::uint32_t near_jump = at + n[0].length + n[1].length;
+    return n[0].target == near_jump && n[1].branch == branch_kind::jmp_rel8 && n[1].target == end &&
+           jumps_to(n[2], o.target);
+}
+
 // One original instruction against its form in the trampoline, the bytes
 // [from, to) placed at `destination + from`.
 void check_copied(const std::uint8_t* original, const instruction& o, std::uint32_t original_end,
@@ -77,8 +88,8 @@ void check_copied(const std::uint8_t* original, const instruction& o, std::uint3
         break;
     case branch_kind::jcc_rel8:
     case branch_kind::jcc_rel32:
-        require(n.size() == 1 && n[0].branch == branch_kind::jcc_rel32 && (n[0].opcode & 0x0f) == (o.opcode & 0x0f) &&
-                    n[0].target == o.target,
+        require(n.size() == 1 && n[0].branch == branch_kind::jcc_rel32 &&
+                    (n[0].opcode & 0x0f) == (o.opcode & 0x0f) && n[0].target == o.target,
                 "a jcc keeps its condition and target, in its near form");
         break;
     case branch_kind::jmp_rel8:
@@ -86,15 +97,12 @@ void check_copied(const std::uint8_t* original, const instruction& o, std::uint3
         require(n.size() == 1 && jumps_to(n[0], o.target), "a jmp keeps its target, in its near form");
         break;
     case branch_kind::call_rel32:
-        require(n.size() == 2 && n[0].length == 5 && t.bytes[from] == 0x68 && imm32(&t.bytes[from + 1]) == original_end &&
-                    jumps_to(n[1], o.target),
+        require(n.size() == 2 && n[0].length == 5 && t.bytes[from] == 0x68 &&
+                    imm32(&t.bytes[from + 1]) == original_end && jumps_to(n[1], o.target),
                 "a call pushes the original return address and jumps to the callee");
         break;
     case branch_kind::loop_rel8:
-        require(n.size() == 3 && n[0].branch == branch_kind::loop_rel8 && n[0].opcode == o.opcode &&
-                    n[0].prefix_length == o.prefix_length && std::memcmp(original, &t.bytes[from], o.prefix_length) == 0 &&
-                    n[0].target == at + n[0].length + n[1].length && n[1].branch == branch_kind::jmp_rel8 &&
-                    n[1].target == destination + std::uint32_t(to) && jumps_to(n[2], o.target),
+        require(loop_kept(original, o, n, &t.bytes[from], at, destination + std::uint32_t(to)),
                 "a loop keeps its counter; taken it reaches the target, else the next instruction");
         break;
     default:
