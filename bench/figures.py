@@ -129,13 +129,17 @@ def streaming_note(p, m):
 def abort_note(p, m):
     undelivered = {b: median_of(p.series(b, "abort_fragment_undelivered_ms")) for b in ("32", "64")}
     latency = {b: share(median_of(p.series(b, "abort_latency_ms")), undelivered[b]) for b in ("32", "64")}
+    characters = fact(p, "32", "abort_characters")
+    # The fragment's audio, at the long text's bytes per character.
+    fragment_bytes = share(fact(p, "32", "long_direct_bytes"), fact(p, "32", "long_text_characters")) * characters
+    heard = share(fact(p, "32", "abort_after_bytes"), fragment_bytes)
     return (f"The legacy engine has no way to stop: after the abort the driver drops every further block, but "
-            f"TtsWav returns only when the whole fragment is produced, so the latency is the time to synthesise the "
-            f"rest of the fragment. The whole {number(fact(p, '32', 'abort_characters'))}-character fragment, "
-            f"undelivered, takes {ms(undelivered['32'])} in the 32-bit build and {ms(undelivered['64'])} in the "
-            f"64-bit one; the abort comes once {number(fact(p, '32', 'abort_after_bytes') / 1024, 0, ' KiB')} of its "
-            f"audio have arrived, and the latency is {percent(latency['32'])} and {percent(latency['64'])} of the "
-            f"whole fragment's time. It grows with the text left in the fragment being spoken when the abort comes.")
+            f"TtsWav returns only when the whole fragment is produced, so what is left of the fragment's synthesis "
+            f"bounds the latency. The whole {number(characters)}-character fragment, undelivered, takes "
+            f"{ms(undelivered['32'])} in the 32-bit build and {ms(undelivered['64'])} in the 64-bit one; the abort "
+            f"comes once {percent(heard)} of its audio has arrived, and the latency is {percent(latency['32'])} "
+            f"(32-bit) and {percent(latency['64'])} (64-bit) of the whole fragment's time. It grows with the text "
+            f"left in the fragment being spoken when the abort comes.")
 
 
 def cold_note(p, m):
@@ -160,8 +164,8 @@ def stretch_note(p, m):
             f"{ms(sonic['32'])} in the 32-bit build and {ms(sonic['64'])} in the 64-bit one, "
             f"{number(share(sonic['32'], sonic['64']), 2, 'x')} the 64-bit time (32-bit code runs {m['run_32']} "
             f"here); Sonic's own arithmetic is {percent(share(sonic['32'], added))} of what the stretch adds. The "
-            f"baseline, {ms(baseline)}, plays about {number(buffers)} buffers, whose messages at the measured round "
-            f"trip take about {ms(messaging)} of it.")
+            f"baseline, {ms(baseline)}, plays about {number(buffers)} buffers; at the measured round trip their "
+            f"messages would take about {ms(messaging)}, {percent(share(messaging, baseline))} of it.")
 
 
 def sapi_note(p, m):
