@@ -6,6 +6,8 @@ writes the whole result as JSON.
 usage: figures.py OUT.json MACHINE.json PROGRAM.json...
 """
 import json
+import math
+import os
 import statistics
 import sys
 
@@ -14,69 +16,217 @@ def median_of(values):
     return statistics.median(values) if values else float("nan")
 
 
-def notes_for(p):
-    """What dominates each figure's cost, with this run's own numbers."""
-    msg32 = median_of(p.series("32", "message_round_trip_us"))
-    msg64 = median_of(p.series("64", "message_round_trip_us"))
-    buffers = p.fact("32", "long_direct_blocks", 0)  # the legacy engine's buffers, one callback each
-    undelivered = {b: median_of(p.series(b, "abort_fragment_undelivered_ms")) for b in ("32", "64")}
-    sonic = {b: median_of(p.series(b, "compute_sonic_ms")) for b in ("32", "64")}
+def known(*values):
+    return all(v is not None and not math.isnan(v) for v in values)
+
+
+def number(value, digits=0, unit=""):
+    """A figure of this run for a note, or "not measured" where it has none."""
+    return f"{value:.{digits}f}{unit}" if known(value) else "not measured"
+
+
+def share(part, whole):
+    return part / whole if known(part, whole) and whole > 0 else float("nan")
+
+
+def percent(fraction):
+    return f"{100 * fraction:.0f}%" if known(fraction) else "not measured"
+
+
+def paired_median_difference(subject, baseline):
+    pairs = [a - b for a, b in zip(subject, baseline)]
+    return statistics.median(pairs) if pairs and len(subject) == len(baseline) else float("nan")
+
+
+def spread(values):
+    """(max - min) / median: how far the runs of one series lie apart."""
+    return (max(values) - min(values)) / statistics.median(values) if values and statistics.median(values) > 0 \
+        else float("nan")
+
+
+def fact(p, build, name, program="orvane-bench"):
+    """A numeric fact of the run, NaN where the run has none."""
+    value = p.fact(build, name, None, program)
+    return float(value) if isinstance(value, (int, float)) else float("nan")
+
+
+def platform_of(machine):
+    """How this machine runs 32-bit code, as machine.json found it."""
+    emulated = machine.get("emulated")
+    if emulated is None:  # written before the flag existed
+        emulated = "emulation" in machine.get("note", "")
+    emulator = os.path.basename(machine.get("emulator") or "") or "user emulation"
+    return {"emulated": bool(emulated), "run_32": f"under {emulator}" if emulated else "natively",
+            "cores": machine.get("cores")}
+
+
+def ms(value, digits=None):
+    """Milliseconds with as many digits as the table's own figures show."""
+    if digits is None:
+        digits = 0 if known(value) and abs(value) >= 100 else 1 if known(value) and abs(value) >= 10 else 2
+    return number(value, digits, " ms")
+
+
+def runs(n):
+    return f"{n} run" if n == 1 else f"{n} runs"
+
+
+def messaging_verdict(part):
+    if not known(part):
+        return "an unknown part of it"
+    if part >= 1:
+        return "all of it, as far as this estimate can tell"
+    return "nearly all of it" if part >= 0.9 else "most of it" if part >= 0.5 else "less than half of it"
+
+
+def capture_note(p, m):
+    buffers = fact(p, "32", "long_direct_blocks")
+    block_kb = share(fact(p, "32", "long_direct_bytes"), buffers) / 1024
+    msg32, msg64 = (median_of(p.series(b, "message_round_trip_us")) for b in ("32", "64"))
+    added = median_of(p.series("32", "long_direct_ms")) - median_of(p.series("32", "long_synthesize_ms"))
+    messaging = buffers * msg32 / 1000
+    part = share(messaging, added)
     synth = {b: median_of(p.series(b, "compute_synthesize_ms")) for b in ("32", "64")}
-    launch = median_of(p.series("64", "cold_launch_ms"))
-    connect = median_of(p.series("64", "cold_connect_ms"))
+    return (f"The legacy engine plays {number(buffers)} buffers for the long text, {number(block_kb, 1, ' KB')} on "
+            f"average; each costs a posted buffer-done message and its dispatch by the engine's own pump, through "
+            f"Wine. One post-and-dispatch round trip costs {number(msg32, 0, ' us')} in the 32-bit program and "
+            f"{number(msg64, 0, ' us')} in the 64-bit one (32-bit code runs {m['run_32']} here). At that price the "
+            f"buffers' messages would take about {ms(messaging)}, {percent(part)} of the {ms(added)} the capture "
+            f"adds to its baseline: messaging, not copying or hooking, is {messaging_verdict(part)}. The engine "
+            f"cannot go on without the release message. The baseline is pure arithmetic: the same synthesis code takes "
+            f"{ms(synth['32'])} in the 32-bit build and {ms(synth['64'])} in the 64-bit one over the text of the "
+            f"platform rows.")
+
+
+def pipe_note(p, m):
+    messages, buffers = fact(p, "64", "long_direct_blocks"), fact(p, "32", "long_direct_blocks")
+    message_kb = share(fact(p, "64", "long_direct_bytes"), messages) / 1024
+    added = median_of(p.series("64", "long_direct_ms")) - median_of(p.series("32", "long_direct_ms"))
+    return (f"The server gathers the engine's buffers into larger messages once the client is well ahead (the first "
+            f"buffer of an utterance goes out at once), and the client reads ahead: the long text came as "
+            f"{number(messages)} messages of {number(message_kb, 1, ' KB')} on average, against {number(buffers)} "
+            f"buffers in-process. The pipe adds {ms(added)} to the in-process time; the other part is the same "
+            f"capture as in-process, run in the 32-bit server (32-bit code runs {m['run_32']} here), with the client, "
+            f"the server and the wineserver on this machine's {m['cores']} cores. The two sides are measured by two "
+            f"programs one after the other, so drift on the machine shows in this ratio.")
+
+
+def streaming_note(p, m):
+    many = fact(p, "32", "many_words")
+    one_first, many_first = (median_of(p.series("32", f"{n}_first_audio_ms")) for n in ("one_word", "many_words"))
+    growth = lambda step: median_of(p.series("32", f"many_words_{step}_ms")) - median_of(
+        p.series("32", f"one_word_{step}_ms"))
+    prepare, parse = growth("prepare"), growth("engine_parse")
+    alone = share(one_first + prepare + parse, one_first)
+    return (f"In-process the first audio comes {ms(one_first, 2)} after the request for one word and "
+            f"{ms(many_first, 2)} after it for {number(many)} words. What grows with the text before the first block "
+            f"is our utterance preparation ({ms(prepare, 2)} more) and the legacy engine reading the whole text "
+            f"({ms(parse, 2)} more), linear passes in 32-bit code (run {m['run_32']} here); through the pipe the "
+            f"request's text is copied and sent as well. Against the one-word baseline these two passes alone make a "
+            f"ratio of {number(alone, 2)}.")
+
+
+def abort_note(p, m):
+    undelivered = {b: median_of(p.series(b, "abort_fragment_undelivered_ms")) for b in ("32", "64")}
+    latency = {b: share(median_of(p.series(b, "abort_latency_ms")), undelivered[b]) for b in ("32", "64")}
+    characters = fact(p, "32", "abort_characters")
+    # The fragment's audio, at the long text's bytes per character.
+    fragment_bytes = share(fact(p, "32", "long_direct_bytes"), fact(p, "32", "long_text_characters")) * characters
+    heard = share(fact(p, "32", "abort_after_bytes"), fragment_bytes)
+    return (f"The legacy engine has no way to stop: after the abort the driver drops every further block, but "
+            f"TtsWav returns only when the whole fragment is produced, so what is left of the fragment's synthesis "
+            f"bounds the latency. The whole {number(characters)}-character fragment, undelivered, takes "
+            f"{ms(undelivered['32'])} in the 32-bit build and {ms(undelivered['64'])} in the 64-bit one; the abort "
+            f"comes once {percent(heard)} of its audio has arrived, and the latency is {percent(latency['32'])} "
+            f"(32-bit) and {percent(latency['64'])} (64-bit) of the whole fragment's time. It grows with the text "
+            f"left in the fragment being spoken when the abort comes.")
+
+
+def cold_note(p, m):
+    launch, connect = median_of(p.series("64", "cold_launch_ms")), median_of(p.series("64", "cold_connect_ms"))
     bare = median_of(p.series("64", "bare_32_bit_process_ms"))
+    return (f"Starting the 32-bit server until its mutex shows takes {ms(launch)}, where a 32-bit cmd.exe that exits "
+            f"at once takes {ms(bare)} from start to exit (32-bit code runs {m['run_32']} here, under Wine), so the "
+            f"server's own start adds {ms(launch - bare)} to that of a bare process. The client then connects "
+            f"{ms(connect)} later, once the server has loaded the legacy engine and created its pipe; the client "
+            f"polls for both instead of pausing.")
+
+
+def stretch_note(p, m):
+    added = paired_median_difference(p.series("32", "stretch_1_5_ms"), p.series("32", "stretch_1_0_ms"))
+    sonic = {b: median_of(p.series(b, "compute_sonic_ms")) for b in ("32", "64")}
+    baseline = median_of(p.series("32", "stretch_1_0_ms"))
+    block_bytes = share(fact(p, "32", "long_direct_bytes"), fact(p, "32", "long_direct_blocks"))
+    buffers = share(fact(p, "32", "stretch_1_0_bytes"), block_bytes)
+    messaging = buffers * median_of(p.series("32", "message_round_trip_us")) / 1000
+    return (f"Sonic's pitch-synchronous overlap-add at quality 1 on every sample. The stretch adds {ms(added)} "
+            f"(median of the paired runs). Sonic alone over the same audio, the same code in both builds, takes "
+            f"{ms(sonic['32'])} in the 32-bit build and {ms(sonic['64'])} in the 64-bit one, "
+            f"{number(share(sonic['32'], sonic['64']), 2, 'x')} the 64-bit time (32-bit code runs {m['run_32']} "
+            f"here); Sonic's own arithmetic is {percent(share(sonic['32'], added))} of what the stretch adds. The "
+            f"baseline, {ms(baseline)}, plays about {number(buffers)} buffers; at the measured round trip their "
+            f"messages would take about {ms(messaging)}, {percent(share(messaging, baseline))} of it.")
+
+
+def sapi_note(p, m):
+    noise = {b: spread(p.series(b, "long_direct_ms")) for b in ("32", "64")}
+    blocks = {b: fact(p, b, "long_direct_blocks") for b in ("32", "64")}
+    return ("Per block two GetActions calls and one Write to the site; per fragment its UTF-8 conversion and word "
+            "events; nothing grows with the position in the text. The ratio is the median of the paired runs (each "
+            "SAPI run next to its back-end run, in both orders in turn). The bare back-end's own runs spread over "
+            f"{percent(noise['32'])} (32-bit) and {percent(noise['64'])} (64-bit) of their median here, fastest to "
+            f"slowest. 64-bit: the pipe's messages mean {number(blocks['64'])} blocks against "
+            f"{number(blocks['32'])} in-process.")
+
+
+def say_note(p, m):
+    wav = {b: fact(p, b, "say_long_wav_bytes", "orvane-say") / 1e6 for b in ("32", "64")}
+    word = {b: p.series(b, "say_word_ms", "orvane-say") for b in ("32", "64")}
+    ranges = "; ".join(f"{b}-bit {min(word[b]):.0f}-{max(word[b]):.0f} ms over {runs(len(word[b]))}"
+                       for b in ("32", "64") if word[b]) or "not measured"
+    bare = median_of(p.series("64", "bare_32_bit_process_ms"))
+    return ("orvane-say as a whole (COM creation, token, WAV file), the run with one word subtracted: beyond the "
+            f"engine's Speak it writes a WAV file of {number(wav['32'], 1, ' MB')} (32-bit) and "
+            f"{number(wav['64'], 1, ' MB')} (64-bit) for the long text, as the audio comes. The one-word run, a whole "
+            f"Wine process, takes {ranges} here (a bare 32-bit process {ms(bare)}); that spread shows in the "
+            f"figure's.")
+
+
+def memory_note(p, m):
+    private = any(p.series("64", "server_private_bytes"))
+    counter = "private bytes" if private else "working set, as Wine reported no private bytes for it in this run"
+    return ("Handles as the server's handle count (from the system handle table where Wine answers none for "
+            f"another process); memory as the server's {counter}.")
+
+
+def notes_for(p, machine):
+    """What dominates each figure's cost, in this run's own numbers and
+    with this machine's facts."""
+    m = platform_of(machine)
     return {
-        "capture": (f"The legacy engine plays about {buffers:.0f} buffers of 2-4 KB; each one costs a posted "
-                    f"buffer-done message and its dispatch by the engine's own pump (Wine server calls). One "
-                    f"post-and-peek round trip costs {msg32:.0f} us in the 32-bit process (qemu-i386) against "
-                    f"{msg64:.0f} us in a native 64-bit one, so messaging, not copying or hooking, dominates: "
-                    f"platform (Wine under emulation). The engine cannot go on without the release message. The "
-                    f"baseline, by contrast, is pure arithmetic: the same synthesis code takes {synth['32']:.0f} ms "
-                    f"in the 32-bit build against {synth['64']:.0f} ms in the 64-bit one here."),
-        "pipe": (f"The server gathers the 2-4 KB blocks into messages of up to 32 KB once the client holds 2 s of "
-                 f"audio ahead (the first block goes out at once), and the client reads ahead 64 KB at a time: "
-                 f"{p.fact('64', 'long_direct_blocks', 0):.0f} messages for the long text instead of one per "
-                 f"buffer. Before that, one write per block in the emulated server (about 0.16 ms each) made this "
-                 f"figure 3-7x. Timed inside the server, handing the audio on now takes about a tenth of its speak time "
-                 f"(32 KB messages cost less than 16 KB ones, which need twice the writes, and than 64 KB ones, "
-                 f"which overflow the 64 KB pipe buffer and make the server wait for the client). What remains is "
-                 f"the same capture as in-process, run in the emulated server, with the "
-                 f"client and the wineserver on the same 2 shared cores; the two sides are measured by two programs "
-                 f"one after the other, so drift on the machine shows in this ratio."),
-        "first_in_process": "Building the utterance and synthesising the first 2-4 KB buffer; no setup is left warm.",
+        "capture": capture_note(p, m),
+        "pipe": pipe_note(p, m),
+        "first_in_process": "Building the utterance and synthesising the first buffer; no setup is left warm.",
         "first_pipe": "One request message, the server's first buffer and one audio message back.",
-        "streaming": (f"Both stay far below a millisecond in-process; what grows with the text before the first "
-                      f"block is our utterance preparation ({median_of(p.series('32', 'many_words_prepare_ms')):.2f} ms "
-                      f"for 2000 words) and the legacy engine reading the whole text "
-                      f"({median_of(p.series('32', 'many_words_engine_parse_ms')):.2f} ms), linear passes in emulated "
-                      f"code; through the pipe the request's text is copied and sent as well. The ratio misses "
-                      f"because the one-word baseline is only a few tenths of a millisecond."),
-        "abort": (f"The legacy engine has no way to stop: after the abort the driver drops every further block, but "
-                  f"TtsWav returns only when the whole fragment is produced, so the latency is the time to "
-                  f"synthesise the rest of the fragment (whole fragment undelivered: 32-bit {undelivered['32']:.0f} "
-                  f"ms, 64-bit {undelivered['64']:.0f} ms; half of it remains at the abort). It grows with the text "
-                  f"left in the fragment being spoken when the abort comes."),
-        "cold": (f"Starting the 32-bit server under qemu-i386 until its mutex shows takes {launch:.0f} ms, where "
-                 f"a 32-bit cmd.exe that exits at once takes {bare:.0f} ms from start to exit (platform: emulated "
-                 f"32-bit process start and Wine); the client then connects {connect:.0f} ms "
-                 f"later, once the server has loaded the legacy engine and created its pipe. Both waits poll every "
-                 f"10 ms; they were a 100 ms mutex poll and a fixed 300 ms pause, about 0.4 s of every cold start."),
-        "stretch": (f"Sonic's pitch-synchronous overlap-add at quality 1 on every sample. Sonic alone over the same "
-                    f"audio, the same code in both builds, takes {sonic['32']:.0f} ms in the 32-bit build (emulated) "
-                    f"against {sonic['64']:.0f} ms in the 64-bit build (native): the added cost is Sonic's own "
-                    f"arithmetic, inflated by the emulation, while the baseline is mostly Wine server calls that run "
-                    f"natively in the wineserver."),
-        "sapi": ("Per block two GetActions calls and one Write to the site; per fragment its UTF-8 conversion and "
-                 "word events; nothing grows with the position in the text. The ratio is the median of the paired "
-                 "runs (each SAPI run right after its back-end run); its spread is the run-to-run noise of the bare "
-                 "back-end itself on this shared machine. 64-bit: the pipe's larger messages mean fewer blocks."),
-        "say": ("orvane-say as a whole (COM creation, token, WAV file), the run with one word subtracted: beyond the "
-                "engine's Speak it writes 26 MB of WAV file for the long text, now as the audio comes (it held and "
-                "copied the whole recording before); a Wine process start varies by tens to hundreds of ms here, "
-                "and with three runs that shows in the spread."),
-        "memory": ("Handles counted from the system handle table; memory as the server's working set where Wine "
-                   "reports no private bytes for another process."),
+        "streaming": streaming_note(p, m),
+        "abort": abort_note(p, m),
+        "cold": cold_note(p, m),
+        "stretch": stretch_note(p, m),
+        "sapi": sapi_note(p, m),
+        "say": say_note(p, m),
+        "memory": memory_note(p, m),
+        "platform": (f"The 32-bit build against the 64-bit build over identical input; 32-bit code runs {m['run_32']} "
+                     f"here, 64-bit code natively."),
     }
+
+
+def machine_line(machine):
+    m = platform_of(machine)
+    load = ", ".join(f"{x:.2f}" for x in machine.get("load_average_at_start", []))
+    return (f"Run of {machine.get('date', 'an unknown date')} on {machine.get('cpu')}, {m['cores']} cores, kernel "
+            f"{machine.get('kernel')}, {machine.get('wine')}; 32-bit code runs {m['run_32']}, 64-bit code natively; "
+            f"load average {load or 'unknown'} at the start."
+            + (" Tiny inputs: this run only shows that every path works." if machine.get("tiny") else ""))
 
 
 def quantile(values, q):
@@ -107,8 +257,8 @@ class Programs:
             return []
         return [v for v in document["series"][name]["values"] if v is not None]
 
-    def fact(self, build, name, default=None):
-        document = self.documents.get("orvane-bench" + build)
+    def fact(self, build, name, default=None, program="orvane-bench"):
+        document = self.documents.get(program + build)
         return document["facts"].get(name, default) if document else default
 
 
@@ -190,7 +340,7 @@ def make_figures(p, notes):
     figures.extend(concurrency_figures(p))
     for name, series in (("stand-in synthesis", "compute_synthesize_ms"), ("Sonic at 1.5", "compute_sonic_ms")):
         figures.append(platform_figure(f"platform: {name} alone, same code", p.series("32", series),
-                                       p.series("64", series)))
+                                       p.series("64", series), note("platform")))
     return figures
 
 
@@ -229,12 +379,12 @@ def concurrency_figures(p):
     return figures
 
 
-def platform_figure(name, emulated, native):
+def platform_figure(name, code32, code64, note):
     """Not one of our layers: how much slower this machine runs the same
     computation as 32-bit code than as 64-bit code."""
-    s, b = summary(emulated), summary(native)
+    s, b = summary(code32), summary(code64)
     figure = {"figure": name, "build": "32 vs 64", "unit": "ms", "subject": s, "baseline": b, "target": "report",
-              "note": "The 32-bit build against the 64-bit build over identical input."}
+              "note": note}
     if s and b and b["median"] > 0:
         figure["ratio"] = s["median"] / b["median"]
         figure["ratio_range"] = [s["min"] / b["max"], s["max"] / b["min"]]
@@ -319,7 +469,7 @@ def markdown_table(figures):
 
 
 def print_table(figures, machine):
-    print(f"Machine: {machine.get('cpu')}, {machine.get('cores')} cores; {machine.get('note', '')}")
+    print(machine_line(machine))
     header = ("figure", "build", "measured: median [min-max, IQR, n]", "baseline", "ratio / result", "target", "met")
     rows = [header] + [tuple("" if c is None else ("yes" if c is True else "NO" if c is False else str(c))
                              for c in row) for row in table_rows(figures)]
@@ -341,11 +491,11 @@ def main(argv):
         with open(name) as f:
             documents.append(json.load(f))
     programs = Programs(documents)
-    figures = make_figures(programs, notes_for(programs))
+    figures = make_figures(programs, notes_for(programs, machine))
     with open(out, "w") as f:
         json.dump({"machine": machine, "figures": figures, "samples": documents}, f, indent=2)
     with open(out.rsplit(".", 1)[0] + ".md", "w") as f:
-        f.write(markdown_table(figures))
+        f.write(machine_line(machine) + "\n\n" + markdown_table(figures))
         seen = {}
         for x in figures:
             if x.get("note"):

@@ -66,7 +66,7 @@ const int inputs[] = {-5, 0, 7, 123456};
 }  // namespace
 
 // Must run first: nothing is initialized yet.
-TEST(inline_hook, refuses_work_until_initialized_and_initializes_once) {
+TEST(InlineHook, RefusesWorkUntilInitializedAndInitializesOnce) {
     cdecl_fn original = nullptr;
     EXPECT_EQ(create_hook(code(&hot_patch_target), code(&cdecl_detour<0>::detour), slot(original)),
               status::not_initialized);
@@ -77,7 +77,7 @@ TEST(inline_hook, refuses_work_until_initialized_and_initializes_once) {
     EXPECT_EQ(enable_all_hooks(), status::ok);  // nothing to enable yet
 }
 
-TEST(inline_hook, varied_prologues_reach_the_detour_and_the_original_through_the_trampoline) {
+TEST(InlineHook, VariedProloguesReachTheDetourAndTheOriginalThroughTheTrampoline) {
     ensure_initialized();
     struct cdecl_case {
         const char* name;
@@ -154,7 +154,7 @@ unsigned(__cdecl* original)() = nullptr;
 unsigned __cdecl detour() { return original(); }
 }  // namespace get_pc
 
-TEST(inline_hook, code_that_reads_its_return_address_still_sees_the_original_one) {
+TEST(InlineHook, CodeThatReadsItsReturnAddressStillSeesTheOriginalOne) {
     ensure_initialized();
     const auto address = unsigned(reinterpret_cast<std::uintptr_t>(&get_pc_target));
     ASSERT_EQ(get_pc_target(), address + 5);
@@ -166,7 +166,7 @@ TEST(inline_hook, code_that_reads_its_return_address_still_sees_the_original_one
     EXPECT_EQ(get_pc::original(), address + 5);
 }
 
-TEST(inline_hook, unsafe_or_invalid_targets_are_refused_with_a_status) {
+TEST(InlineHook, UnsafeOrInvalidTargetsAreRefusedWithAStatus) {
     ensure_initialized();
     void* detour = code(&cdecl_detour<9>::detour);
 
@@ -198,7 +198,7 @@ TEST(inline_hook, unsafe_or_invalid_targets_are_refused_with_a_status) {
     EXPECT_EQ(enable_all_hooks(), status::ok);  // the refusals left nothing half-made
 }
 
-TEST(inline_hook, creating_a_hook_twice_is_harmless) {
+TEST(InlineHook, CreatingAHookTwiceIsHarmless) {
     ensure_initialized();
     cdecl_fn second = reinterpret_cast<cdecl_fn>(0x1234);
     void* target = code(&wine_style_target);  // hooked by an earlier test or below
@@ -217,7 +217,7 @@ int __cdecl detour(int x) { return (originals[0] ? originals[0] : originals[1])(
 
 // The winner enables while the loser may wait for the lock and the main
 // thread waits in join: both get suspended and resumed.
-TEST(inline_hook, two_threads_hooking_one_target_get_one_hook) {
+TEST(InlineHook, TwoThreadsHookingOneTargetGetOneHook) {
     ensure_initialized();
     status results[2];
     std::vector<std::thread> threads;
@@ -253,7 +253,7 @@ const cdecl_fn detours[count] = {&detour<0>, &detour<1>, &detour<2>, &detour<3>,
 
 // Another thread keeps calling the targets while they are patched: it must
 // only ever see the original or the hooked result, never torn code.
-TEST(inline_hook, a_thread_running_the_target_during_enabling_sees_no_torn_code) {
+TEST(InlineHook, AThreadRunningTheTargetDuringEnablingSeesNoTornCode) {
     ensure_initialized();
     std::atomic<bool> running{false}, stop{false};
     std::atomic<long> calls{0}, wrong{0};
@@ -313,7 +313,7 @@ MMRESULT WINAPI open_detour(LPHWAVEOUT out, UINT device, LPCWAVEFORMATEX format,
 
 // winmm is used before it is hooked, so that its device thread is waiting in
 // the kernel while the hooks are enabled.
-TEST(inline_hook, winmm_wave_output_functions_can_be_hooked) {
+TEST(InlineHook, WinmmWaveOutputFunctionsCanBeHooked) {
     ensure_initialized();
     HMODULE module = GetModuleHandleW(L"winmm.dll");
     ASSERT_NE(module, nullptr);
@@ -346,7 +346,7 @@ TEST(inline_hook, winmm_wave_output_functions_can_be_hooked) {
     EXPECT_EQ(winmm::open_answered, 1);
 }
 
-TEST(inline_hook, threads_waiting_in_the_kernel_are_suspended_and_resumed) {
+TEST(InlineHook, ThreadsWaitingInTheKernelAreSuspendedAndResumed) {
     ensure_initialized();
     // A fresh function in memory of our own; it stays, like every hooked function.
     auto* fn = static_cast<unsigned char*>(

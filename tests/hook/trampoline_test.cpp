@@ -47,7 +47,7 @@ std::vector<std::uint8_t> head(const trampoline_code& t, std::size_t n) {
 
 }  // namespace
 
-TEST(trampoline, plain_prologues_are_copied_and_jump_back_after_the_patch) {
+TEST(Trampoline, PlainProloguesAreCopiedAndJumpBackAfterThePatch) {
     struct plain_case {
         const char* name;
         std::vector<std::uint8_t> code;
@@ -75,7 +75,7 @@ TEST(trampoline, plain_prologues_are_copied_and_jump_back_after_the_patch) {
     }
 }
 
-TEST(trampoline, relative_branches_keep_their_targets) {
+TEST(Trampoline, RelativeBranchesKeepTheirTargets) {
     struct relocation_case {
         const char* name;
         std::vector<std::uint8_t> code;
@@ -104,7 +104,7 @@ TEST(trampoline, relative_branches_keep_their_targets) {
     }
 }
 
-TEST(trampoline, short_jcc_becomes_near_with_the_same_condition) {
+TEST(Trampoline, ShortJccBecomesNearWithTheSameCondition) {
     for (int cc = 0; cc < 16; ++cc) {
         const auto code = bytes({0x70 + cc, 0x10, 0x8b, 0x45, 0x08});
         const trampoline_result r = build(code);
@@ -115,7 +115,7 @@ TEST(trampoline, short_jcc_becomes_near_with_the_same_condition) {
     }
 }
 
-TEST(trampoline, loop_and_jecxz_keep_their_counter_and_prefix) {
+TEST(Trampoline, LoopAndJecxzKeepTheirCounterAndPrefix) {
     // jecxz +4 ; lea eax,[ecx+5] -> e3 02 ; eb 05 ; jmp target ; lea ; jmp back
     const trampoline_result r = build(bytes({0xe3, 0x04, 0x8d, 0x41, 0x05, 0xc3}));
     ASSERT_EQ(r.error, trampoline_error::none);
@@ -133,7 +133,7 @@ TEST(trampoline, loop_and_jecxz_keep_their_counter_and_prefix) {
     EXPECT_EQ(disassemble(cx.code)[2].target, source + 0x13);
 }
 
-TEST(trampoline, call_pushes_the_original_return_address) {
+TEST(Trampoline, CallPushesTheOriginalReturnAddress) {
     // call +0x100 : push source+5 ; jmp target ; nothing after (the callee returns into the original code)
     const trampoline_result r = build(bytes({0xe8, 0x00, 0x01, 0x00, 0x00}));
     ASSERT_EQ(r.error, trampoline_error::none);
@@ -154,20 +154,20 @@ TEST(trampoline, call_pushes_the_original_return_address) {
     EXPECT_EQ(disassemble(pc.code).back().target, source + 6);
 }
 
-TEST(trampoline, a_leading_jmp_is_reaimed_without_a_jump_back) {
+TEST(Trampoline, ALeadingJmpIsReaimedWithoutAJumpBack) {
     const trampoline_result r = build(bytes({0xe9, 0x00, 0x10, 0x00, 0x00}));
     ASSERT_EQ(r.error, trampoline_error::none);
     EXPECT_EQ(r.code.size, 5);
     EXPECT_EQ(disassemble(r.code).front().target, source + 0x1005);
 }
 
-TEST(trampoline, ret_ending_exactly_at_five_bytes_is_accepted) {
+TEST(Trampoline, RetEndingExactlyAtFiveBytesIsAccepted) {
     const trampoline_result r = build(bytes({0x31, 0xc0, 0x40, 0x40, 0xc3}));
     ASSERT_EQ(r.error, trampoline_error::none);
     EXPECT_EQ(r.code.size, 5);  // no unreachable jump back
 }
 
-TEST(trampoline, unsafe_prologues_are_refused) {
+TEST(Trampoline, UnsafeProloguesAreRefused) {
     struct refusal {
         const char* name;
         std::vector<std::uint8_t> code;
@@ -198,7 +198,7 @@ TEST(trampoline, unsafe_prologues_are_refused) {
     for (const refusal& c : cases) EXPECT_EQ(build(c.code).error, c.error) << c.name;
 }
 
-TEST(trampoline, offsets_map_instruction_starts_only) {
+TEST(Trampoline, OffsetsMapInstructionStartsOnly) {
     // test ecx,ecx (0) ; js (2) ; lea (4)  ->  0, 2, 8 in the trampoline
     const trampoline_result r = build(bytes({0x85, 0xc9, 0x78, 0x04, 0x8d, 0x41, 0x03, 0xc3}));
     ASSERT_EQ(r.error, trampoline_error::none);
@@ -206,7 +206,7 @@ TEST(trampoline, offsets_map_instruction_starts_only) {
     for (const auto& [from, to] : expected) EXPECT_EQ(r.code.map_offset(from), to) << "offset " << from;
 }
 
-TEST(trampoline, addresses_wrap_around) {
+TEST(Trampoline, AddressesWrapAround) {
     // Function near the top of the address space, trampoline near the bottom.
     const std::uint32_t high = 0xfffffff0u;
     const trampoline_result r = build(bytes({0x74, 0x20, 0x8b, 0x45, 0x08}), high, 0x1000);
@@ -218,7 +218,7 @@ TEST(trampoline, addresses_wrap_around) {
     EXPECT_EQ(encode_jmp(0x1000, 0x2000), (std::array<std::uint8_t, 5>{0xe9, 0xfb, 0x0f, 0x00, 0x00}));
 }
 
-TEST(trampoline, random_code_gives_a_valid_trampoline_or_a_refusal) {
+TEST(Trampoline, RandomCodeGivesAValidTrampolineOrARefusal) {
     std::mt19937 rng(4711);
     int built = 0;
     for (int round = 0; round < 20000; ++round) {

@@ -49,7 +49,7 @@ struct length_case {
 
 }  // namespace
 
-TEST(x86_decoder, prologues_decode_into_whole_instructions) {
+TEST(X86Decoder, ProloguesDecodeIntoWholeInstructions) {
     struct prologue {
         const char* name;
         std::vector<std::uint8_t> code;
@@ -74,7 +74,7 @@ TEST(x86_decoder, prologues_decode_into_whole_instructions) {
     for (const prologue& c : cases) EXPECT_EQ(lengths_of(c.code), c.lengths) << c.name;
 }
 
-TEST(x86_decoder, lengths_of_single_instructions) {
+TEST(X86Decoder, LengthsOfSingleInstructions) {
     const length_case cases[] = {
         // stack and arithmetic with immediates
         {"push imm8", bytes({0x6a, 0x10}), 2, false},
@@ -154,7 +154,7 @@ TEST(x86_decoder, lengths_of_single_instructions) {
     }
 }
 
-TEST(x86_decoder, relative_branches_report_kind_and_target) {
+TEST(X86Decoder, RelativeBranchesReportKindAndTarget) {
     struct branch_case {
         const char* name;
         std::vector<std::uint8_t> code;
@@ -194,14 +194,14 @@ TEST(x86_decoder, relative_branches_report_kind_and_target) {
     }
 }
 
-TEST(x86_decoder, branch_targets_wrap_around_the_address_space) {
+TEST(X86Decoder, BranchTargetsWrapAroundTheAddressSpace) {
     const auto code = bytes({0xe9, 0x10, 0x00, 0x00, 0x00});
     EXPECT_EQ(decode(code.data(), code.size(), 0xfffffff0u).target, 0x00000005u);
     const auto back = bytes({0xeb, 0xf0});
     EXPECT_EQ(decode(back.data(), back.size(), 0x4u).target, 0xfffffff6u);
 }
 
-TEST(x86_decoder, invalid_and_unsupported_encodings_are_reported) {
+TEST(X86Decoder, InvalidAndUnsupportedEncodingsAreReported) {
     const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
         {"0f 04 (undefined)", bytes({0x0f, 0x04, 0x90})},
         {"0f 0f (3DNow!)", bytes({0x0f, 0x0f, 0xc1, 0xb4})},
@@ -221,7 +221,7 @@ TEST(x86_decoder, invalid_and_unsupported_encodings_are_reported) {
     for (const auto& [name, code] : cases) EXPECT_EQ(decode_all(code).error, decode_error::invalid) << name;
 }
 
-TEST(x86_decoder, instructions_cut_short_are_truncated_not_guessed) {
+TEST(X86Decoder, InstructionsCutShortAreTruncatedNotGuessed) {
     const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
         {"nothing", {}},
         {"call without its rel32", bytes({0xe8, 0x00, 0x00})},
@@ -237,7 +237,7 @@ TEST(x86_decoder, instructions_cut_short_are_truncated_not_guessed) {
     for (const auto& [name, code] : cases) EXPECT_EQ(decode_all(code).error, decode_error::truncated) << name;
 }
 
-TEST(x86_decoder, random_bytes_never_read_past_the_end_or_overrun_15) {
+TEST(X86Decoder, RandomBytesNeverReadPastTheEndOrOverrun15) {
     std::mt19937 rng(20261210);
     for (int round = 0; round < 20000; ++round) {
         const std::size_t n = rng() % 18;
