@@ -10,8 +10,8 @@ namespace Orvane::hook {
 
 enum class decode_error : std::uint8_t {
     none,
-    invalid,    // undefined, or an encoding we do not decode (VEX, EVEX, XOP, 3DNow!)
-    truncated,  // the bytes end inside the instruction, or it exceeds 15 bytes
+    invalid,    // undefined, an encoding we do not decode (VEX, EVEX, XOP, 3DNow!), or longer than 15 bytes
+    truncated,  // the bytes end inside the instruction (with exactly 15 readable, also one that is longer)
 };
 
 enum class branch_kind : std::uint8_t {
