@@ -20,7 +20,7 @@ struct speak_context {
 
 struct site_state {
     long rate = 0;
-    int volume_term = 0;
+    USHORT volume = 100;
     bool sentence_interest = false;
     bool word_interest = false;
 
@@ -29,9 +29,8 @@ struct site_state {
         site->GetRate(&rate);
     }
     void read_volume(ISpTTSEngineSite* site) {
-        USHORT volume = 100;
+        volume = 100;
         site->GetVolume(&volume);
-        volume_term = sapi::volume_term(volume);
     }
 };
 
@@ -112,7 +111,7 @@ HRESULT ISpTTSEngineImpl::Speak(DWORD, REFGUID, const WAVEFORMATEX*, const SPVTE
                     request.voice_index = voice_index;
                     request.rate = rate.rate;
                     request.speed = rate.speed;
-                    request.volume = state.volume_term + volume_term(static_cast<long>(fragment->State.Volume));
+                    request.volume = compute_volume(state.volume, fragment->State.Volume);
                     request.pitch =
                         compute_pitch(engine::voice_base_pitch(voice_index), fragment->State.PitchAdj.MiddleAdj);
                     const uint64_t written_before = context.bytes_written;

@@ -18,7 +18,11 @@ rate_and_speed compute_rate(long fragment_rate_adj, long site_rate) {
     return {static_cast<int>(std::roundf(r)), 1.0f};
 }
 
+namespace {
+
 int volume_term(long volume) { return static_cast<int>((static_cast<double>(volume) - 100.0) * 0.5); }
+
+}  // namespace
 
 int compute_volume(unsigned short site_volume, unsigned long fragment_volume) {
     const long fragment = static_cast<long>(std::min<unsigned long>(fragment_volume, 0x7fffffffUL));

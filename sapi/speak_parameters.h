@@ -14,10 +14,8 @@ struct rate_and_speed {
 // the legacy engine's rate carries it alone for -8..8, the stretch the rest.
 rate_and_speed compute_rate(long fragment_rate_adj, long site_rate);
 
-// (volume - 100) * 0.5 truncated toward zero: 0 for 100, -50 for 0.
-int volume_term(long volume);
-
-// Site term plus fragment term; -100..0 for volumes in 0..100.
+// Site term plus fragment term, each (volume - 100) * 0.5 truncated toward
+// zero (0 for 100, -50 for 0): -100..0 for volumes in 0..100.
 int compute_volume(unsigned short site_volume, unsigned long fragment_volume);
 
 // Pitch for a voice's base pitch and SAPI's middle adjustment (-25..25

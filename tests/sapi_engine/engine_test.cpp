@@ -139,10 +139,16 @@ TEST_F(Engine, SelectsTheVoiceNamedByTheToken) {
         EXPECT_EQ(held, token.get());
         held->Release();
     }
-    // An unusable token leaves the voice and the token as they were.
+    // An unusable token leaves the voice and the token as they were: from
+    // a voice other than the first, which is where a reset would land.
+    auto nessa = sapi_host::make_named_token(L"Nessa");
+    ASSERT_EQ(engine->SetObjectToken(nessa.get()), S_OK);
     for (auto shape : {sapi_host::token_shape::no_attributes, sapi_host::token_shape::no_name}) {
         EXPECT_EQ(engine->SetObjectToken(sapi_host::make_named_token(L"Lyra", shape).get()), E_INVALIDARG);
-        EXPECT_EQ(engine->voice(), 0);
+        EXPECT_EQ(engine->voice(), 3);
+        ASSERT_EQ(engine->GetObjectToken(&held), S_OK);
+        EXPECT_EQ(held, nessa.get()) << "the token in use is kept";
+        held->Release();
     }
 }
 
