@@ -45,10 +45,9 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # tests must not use at the same time.
 function(orvane_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LOCKS;ARGS" ${ARGN})
-  set(target ${name}${ORVANE_TEST_SUFFIX})
-  add_executable(${target} ${T_SOURCES})
-  target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest_main)
-  add_test(NAME ${ORVANE_BITS}/${name} COMMAND ${target} ${T_ARGS}
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  add_test(NAME ${ORVANE_BITS}/${name} COMMAND ${name} ${T_ARGS}
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)

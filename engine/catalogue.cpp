@@ -13,17 +13,11 @@ const catalogue_entry voice_catalogue[] = {
 };
 
 namespace {
-int cached_count = -1;
-}
+// The rows before the terminating one; fixed when the table is compiled.
+constexpr int row_count = int(sizeof(voice_catalogue) / sizeof(voice_catalogue[0])) - 1;
+}  // namespace
 
-int voice_count() {
-    if (cached_count < 0) {
-        int count = 0;
-        while (voice_catalogue[count].name) ++count;
-        cached_count = count;
-    }
-    return cached_count;
-}
+int voice_count() { return row_count; }
 
 const char* const* voice_names(int* count) {
     static const std::vector<const char*> names = [] {

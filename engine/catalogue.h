@@ -13,7 +13,7 @@ struct catalogue_entry {
 // Fourteen rows followed by the terminating row {nullptr, nullptr, nullptr}.
 extern const catalogue_entry voice_catalogue[];
 
-// Number of rows before the terminating row, counted once and cached.
+// Number of rows before the terminating row.
 int voice_count();
 
 // Names in table order followed by a null pointer; built once and reused.

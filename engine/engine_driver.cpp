@@ -4,7 +4,6 @@
 #include <mutex>
 #include <utility>
 
-#include "engine/catalogue.h"
 #include "utils/module.h"
 #include "engine/notify_window.h"
 
@@ -37,7 +36,6 @@ Fn find_export(HMODULE module, const char* name) {
 
 engine_driver_ptr bind(utils::module_holder library) {
     if (!library) return nullptr;
-    voice_count();  // known before any speak checks an index against it
     engine_driver_ptr driver(new engine_driver);
     driver->orvCreate = find_export<engine_driver::create_fn>(library.get(), "orvCreate");
     driver->TtsWav = find_export<engine_driver::tts_wav_fn>(library.get(), "TtsWav");

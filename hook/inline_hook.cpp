@@ -142,9 +142,6 @@ const char* to_string(status s) {
     case status::already_initialized: return "already initialized";
     case status::not_initialized: return "not initialized";
     case status::already_created: return "already created";
-    case status::not_created: return "not created";
-    case status::enabled: return "enabled";
-    case status::disabled: return "disabled";
     case status::not_executable: return "not executable";
     case status::unsupported_function: return "unsupported function";
     case status::memory_alloc: return "memory allocation failed";

@@ -11,9 +11,6 @@ enum class status {
     already_initialized,
     not_initialized,
     already_created,
-    not_created,
-    enabled,
-    disabled,
     not_executable,        // target or detour is not committed executable memory
     unsupported_function,  // the target's first instructions cannot be moved safely
     memory_alloc,
