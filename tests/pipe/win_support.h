@@ -134,6 +134,43 @@ private:
     utils::unique_handle pipe_;
 };
 
+// A speak answer read raw: its audio messages up to done, the first other
+// kind, or a failed read (last is then 0xFFFFFFFF).
+struct speak_answer {
+    std::vector<uint8_t> audio;
+    std::size_t audio_messages = 0;
+    bool well_formed_audio = true;  // every byte_count matched its payload
+    uint32_t last = 0xFFFFFFFFu;
+};
+
+inline speak_answer read_speak_answer(raw_client& client) {
+    constexpr uint32_t audio = 2;
+    speak_answer answer;
+    raw_message message;
+    while (client.read(message)) {
+        answer.last = message.kind;
+        if (message.kind != audio) return answer;
+        ++answer.audio_messages;
+        if (message.payload.size() < 4 || get_u32(message.payload.data()) != message.payload.size() - 4) {
+            answer.well_formed_audio = false;
+            continue;
+        }
+        answer.audio.insert(answer.audio.end(), message.payload.begin() + 4, message.payload.end());
+    }
+    answer.last = 0xFFFFFFFFu;
+    return answer;
+}
+
+// The process serving the pipe, through a short connection of our own; 0
+// when none answers.
+inline DWORD running_server_pid() {
+    raw_client probe;
+    if (!probe.connect()) return 0;
+    ULONG pid = 0;
+    GetNamedPipeServerProcessId(probe.handle(), &pid);
+    return pid;
+}
+
 struct process_result {
     bool started = false;
     bool exited = false;

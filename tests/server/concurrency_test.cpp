@@ -39,14 +39,6 @@ std::wstring beside_server(const wchar_t* file) {
     return server_exe.substr(0, server_exe.find_last_of(L'\\') + 1) + file;
 }
 
-DWORD running_server_pid() {
-    raw_client probe;
-    if (!probe.connect()) return 0;
-    ULONG pid = 0;
-    GetNamedPipeServerProcessId(probe.handle(), &pid);
-    return pid;
-}
-
 void stop_server(const std::wstring& exe = server_exe) {
     if (!mutex_exists()) return;
     pipe_client(exe).shutdown_server();
@@ -68,27 +60,9 @@ std::string text_of(std::size_t characters) {
     return text;
 }
 
-// Audio of one speak request, read raw up to its end.
-struct answer {
-    std::vector<uint8_t> audio;
-    uint32_t last = failed_read;
-};
-
-answer read_answer(raw_client& client) {
-    answer heard;
-    raw_message message;
-    while (client.read(message)) {
-        heard.last = message.kind;
-        if (message.kind != audio) return heard;
-        heard.audio.insert(heard.audio.end(), message.payload.begin() + 4, message.payload.end());
-    }
-    heard.last = failed_read;
-    return heard;
-}
-
-answer raw_speech(raw_client& client, const std::string& text, int voice = 0) {
+speak_answer raw_speech(raw_client& client, const std::string& text, int voice = 0) {
     if (!client.send_message(2, raw_speak(text, voice))) return {};
-    return read_answer(client);
+    return read_speak_answer(client);
 }
 
 bool keep(const void* data, uint32_t bytes, void* context) {
@@ -193,7 +167,7 @@ TEST_F(Concurrency, SilentAndStalledClientsDoNotHoldUpOthers) {
     EXPECT_FALSE(heard.empty());
 
     ASSERT_TRUE(stalled.send({request.begin() + 10, request.end()}));
-    const answer late = read_answer(stalled);
+    const speak_answer late = read_speak_answer(stalled);
     EXPECT_EQ(late.last, done);
     EXPECT_FALSE(late.audio.empty());
     ASSERT_TRUE(silent.send_header(0, 0));
@@ -314,7 +288,7 @@ TEST_F(Concurrency, ShutdownWithOthersConnectedAnswersItAndClosesTheRest) {
     EXPECT_EQ(requester.next_kind(), failed_read);
     EXPECT_EQ(idle.next_kind(), failed_read);
     EXPECT_EQ(stalled.next_kind(), failed_read);
-    EXPECT_EQ(read_answer(unread).last, failed_read) << "cut in the middle of its speech";
+    EXPECT_EQ(read_speak_answer(unread).last, failed_read) << "cut in the middle of its speech";
     const process_result ended = wait_process(process);
     EXPECT_TRUE(ended.exited);
     EXPECT_EQ(ended.exit_code, 0u);

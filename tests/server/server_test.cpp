@@ -30,29 +30,6 @@ void stop_any_server() {
     ASSERT_TRUE(wait_until([] { return !mutex_exists(); }));
 }
 
-// Reads a speak answer: audio messages up to done (or the first other kind).
-struct speak_answer {
-    std::size_t audio_messages = 0;
-    std::size_t audio_bytes = 0;
-    bool well_formed_audio = true;
-    uint32_t last = failed_read;
-};
-
-speak_answer read_speak_answer(raw_client& client) {
-    speak_answer answer;
-    raw_message message;
-    while (client.read(message)) {
-        answer.last = message.kind;
-        if (message.kind != audio) return answer;
-        ++answer.audio_messages;
-        if (message.payload.size() < 4 || get_u32(message.payload.data()) != message.payload.size() - 4)
-            answer.well_formed_audio = false;
-        answer.audio_bytes += message.payload.size() - 4;
-    }
-    answer.last = failed_read;
-    return answer;
-}
-
 class Server : public ::testing::Test {
 protected:
     void connect() { ASSERT_TRUE(client.connect()); }
@@ -118,8 +95,8 @@ TEST_F(Server, SpeaksAndRejectsMalformedRequestsOnOneConnection) {
     ASSERT_TRUE(client.send_message(2, raw_speak("Hello there.", 12)));
     answer = read_speak_answer(client);
     EXPECT_EQ(answer.last, done);
-    EXPECT_GT(answer.audio_bytes, 0u);
-    EXPECT_EQ(answer.audio_bytes % 2, 0u);
+    EXPECT_GT(answer.audio.size(), 0u);
+    EXPECT_EQ(answer.audio.size() % 2, 0u);
     EXPECT_TRUE(answer.well_formed_audio);
 
     struct row {
@@ -180,7 +157,7 @@ TEST_F(Server, StopDuringStreamingIsAnsweredAfterDoneAndClearedByTheNextSpeak) {
     ASSERT_TRUE(client.send_message(2, raw_speak("Again.")));
     const speak_answer again = read_speak_answer(client);
     EXPECT_EQ(again.last, done);
-    EXPECT_GT(again.audio_bytes, 0u) << "the stop flag was cleared";
+    EXPECT_GT(again.audio.size(), 0u) << "the stop flag was cleared";
     ASSERT_TRUE(client.send_header(1, 0));
     EXPECT_EQ(client.next_kind(), voice_list);
 
@@ -226,18 +203,6 @@ TEST_F(Server, ASecondServerExitsZeroAndLeavesTheFirstServing) {
     EXPECT_EQ(client.next_kind(), probe_reply);
     EXPECT_EQ(count_processes(L"OrvaneServer.exe"), 1);
 }
-
-namespace {
-
-DWORD running_server_pid() {
-    raw_client probe;
-    if (!probe.connect()) return 0;
-    ULONG pid = 0;
-    GetNamedPipeServerProcessId(probe.handle(), &pid);
-    return pid;
-}
-
-}  // namespace
 
 // The ack is written just before the connection is dropped, and dropping
 // it throws away what the client has not read yet: the server must wait
