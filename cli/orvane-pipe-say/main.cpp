@@ -49,11 +49,10 @@ bool collect(const void* data, uint32_t byte_count, void* context) {
 }
 
 int speak(pipe::pipe_client& client, const cli::options& options) {
-    int32_t index = 0;
-    if (!voice_index(client, options.voice, index)) return fail("unknown voice, or no voice list from the server");
+    engine::synthesis_request request = options.request;
+    if (!voice_index(client, options.voice, request.voice_index))
+        return fail("unknown voice, or no voice list from the server");
     std::vector<uint8_t> bytes;
-    const engine::synthesis_request request{options.text, index, options.rate, options.speed, options.volume,
-                                            options.pitch};
     if (!client.speak(request, collect, &bytes))
         return fail("the speech server did not finish the speech");
     std::vector<int16_t> samples(bytes.size() / 2);

@@ -1,9 +1,8 @@
-#include "options.h"
+#include "cli/orvane-pipe-say/options.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
+
+#include "utils/numbers.h"
 
 namespace Orvane::cli {
 
@@ -11,28 +10,6 @@ const char* const usage =
     "usage: orvane-pipe-say [--voice N|NAME] [--rate R] [--speed S] [--volume V] [--pitch P] --out FILE.wav TEXT\n"
     "       orvane-pipe-say --list\n"
     "       orvane-pipe-say --shutdown\n";
-
-namespace {
-
-bool parse_int(const char* text, int32_t& value) {
-    errno = 0;
-    char* end = nullptr;
-    const long long parsed = std::strtoll(text, &end, 10);
-    if (errno || end == text || *end || parsed < INT32_MIN || parsed > INT32_MAX) return false;
-    value = int32_t(parsed);
-    return true;
-}
-
-bool parse_float(const char* text, float& value) {
-    errno = 0;
-    char* end = nullptr;
-    const float parsed = std::strtof(text, &end);
-    if (errno || end == text || *end || !std::isfinite(parsed) || parsed <= 0) return false;
-    value = parsed;
-    return true;
-}
-
-}  // namespace
 
 std::optional<options> parse_options(int argc, char** argv, std::string& error) {
     options result;
@@ -57,14 +34,15 @@ std::optional<options> parse_options(int argc, char** argv, std::string& error) 
             (arg[2] == 'v' ? result.voice : result.out) = value;
         } else if (!std::strcmp(arg, "--rate") || !std::strcmp(arg, "--volume") || !std::strcmp(arg, "--pitch")) {
             const char* value = value_of(arg);
-            int32_t& target = arg[2] == 'r' ? result.rate : arg[4] == 'l' ? result.volume : result.pitch;
-            if (!value || !parse_int(value, target)) {
+            engine::synthesis_request& r = result.request;
+            int32_t& target = arg[2] == 'r' ? r.rate : arg[4] == 'l' ? r.volume : r.pitch;
+            if (!value || !utils::parse_int32(value, target)) {
                 if (error.empty()) error = std::string("bad number for ") + arg;
                 return std::nullopt;
             }
         } else if (!std::strcmp(arg, "--speed")) {
             const char* value = value_of(arg);
-            if (!value || !parse_float(value, result.speed)) {
+            if (!value || !utils::parse_positive_float(value, result.request.speed)) {
                 if (error.empty()) error = "bad --speed (a positive number)";
                 return std::nullopt;
             }
@@ -72,7 +50,7 @@ std::optional<options> parse_options(int argc, char** argv, std::string& error) 
             error = std::string("unknown option ") + arg;
             return std::nullopt;
         } else if (!have_text) {
-            result.text = arg;
+            result.request.text = arg;
             have_text = true;
         } else {
             error = "only one TEXT argument";

@@ -1,9 +1,10 @@
 #pragma once
 // Command line of orvane-pipe-say.
 
-#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "engine/synthesis.h"
 
 namespace Orvane::cli {
 
@@ -11,13 +12,9 @@ enum class action { speak, list, shutdown };
 
 struct options {
     action what = action::speak;
-    std::string voice = "0";  // index or name
-    int32_t rate = 0;
-    float speed = 1.0f;
-    int32_t volume = 0;
-    int32_t pitch = -1;
+    std::string voice = "0";             // index or name; looked up to fill request.voice_index
+    engine::synthesis_request request;  // text and values
     std::string out;
-    std::string text;
 };
 
 // Empty with `error` set when the command line is not usable.

@@ -31,12 +31,11 @@ bool append(const void* data, uint32_t bytes, void* user_data) {
     return true;
 }
 
-int run(const Orvane::utils::wav_options& options) {
+int run(const Orvane::cli::wav_options& options) {
     engine_driver_ptr driver = Orvane::engine::load_legacy_engine(nullptr);
     if (!driver) return fail("cannot load o32_tts.dll (next to this program or on the search path)");
     std::vector<int16_t> samples;
-    engine_driver::speak(driver.get(), append, &samples,
-                         {options.text, options.voice, options.rate, options.speed, options.volume, options.pitch});
+    engine_driver::speak(driver.get(), append, &samples, options.request);
     if (samples.empty()) return fail("the engine produced no audio for this text");
     try {
         Orvane::support::write_wav(options.out, samples);
@@ -51,9 +50,9 @@ int run(const Orvane::utils::wav_options& options) {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::string error;
-    const auto options = Orvane::utils::parse_wav_options(args, error);
+    const auto options = Orvane::cli::parse_wav_options(args, error);
     if (!options) {
-        std::fprintf(stderr, "%s (%s)\n", Orvane::utils::wav_usage, error.c_str());
+        std::fprintf(stderr, "%s (%s)\n", Orvane::cli::wav_usage, error.c_str());
         return 2;
     }
     try {

@@ -1,38 +1,15 @@
 #include "cli/orvane-wav/wav_options.h"
 
-#include <cerrno>
-#include <climits>
-#include <cmath>
-#include <cstdlib>
-
 #include "engine/voice_table.h"
+#include "utils/numbers.h"
 
-namespace Orvane::utils {
+namespace Orvane::cli {
 
 namespace {
 
-bool parse_int(const std::string& text, int& value) {
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < INT_MIN || parsed > INT_MAX) return false;
-    value = static_cast<int>(parsed);
-    return true;
-}
-
-bool parse_speed(const std::string& text, float& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const float parsed = std::strtof(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(parsed) || parsed <= 0.0f) return false;
-    value = parsed;
-    return true;
-}
-
-bool parse_voice(const std::string& text, int& value) {
-    int index = -1;
-    if (parse_int(text, index)) {
+bool parse_voice(const std::string& text, int32_t& value) {
+    int32_t index = -1;
+    if (utils::parse_int32(text, index)) {
         if (!engine::find_voice(index)) return false;
         value = index;
         return true;
@@ -56,11 +33,12 @@ std::optional<wav_options> parse_wav_options(const std::vector<std::string>& arg
             }
             const std::string& value = args[++i];
             bool ok = true;
-            if (arg == "--voice") ok = have_voice = parse_voice(value, options.voice);
-            else if (arg == "--rate") ok = parse_int(value, options.rate);
-            else if (arg == "--speed") ok = parse_speed(value, options.speed);
-            else if (arg == "--volume") ok = parse_int(value, options.volume);
-            else if (arg == "--pitch") ok = parse_int(value, options.pitch);
+            engine::synthesis_request& r = options.request;
+            if (arg == "--voice") ok = have_voice = parse_voice(value, r.voice_index);
+            else if (arg == "--rate") ok = utils::parse_int32(value, r.rate);
+            else if (arg == "--speed") ok = utils::parse_positive_float(value, r.speed);
+            else if (arg == "--volume") ok = utils::parse_int32(value, r.volume);
+            else if (arg == "--pitch") ok = utils::parse_int32(value, r.pitch);
             else if (arg == "--out") ok = !(options.out = value).empty();
             else {
                 error = "unknown option " + arg;
@@ -71,7 +49,7 @@ std::optional<wav_options> parse_wav_options(const std::vector<std::string>& arg
                 return std::nullopt;
             }
         } else if (!have_text) {
-            options.text = arg;
+            options.request.text = arg;
             have_text = true;
         } else {
             error = "more than one text given";
@@ -85,4 +63,4 @@ std::optional<wav_options> parse_wav_options(const std::vector<std::string>& arg
     return std::nullopt;
 }
 
-}  // namespace Orvane::utils
+}  // namespace Orvane::cli

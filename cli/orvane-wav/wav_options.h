@@ -5,16 +5,13 @@
 #include <string>
 #include <vector>
 
-namespace Orvane::utils {
+#include "engine/synthesis.h"
+
+namespace Orvane::cli {
 
 struct wav_options {
-    int voice = -1;
-    int rate = 0;
-    float speed = 1.0f;
-    int volume = 0;
-    int pitch = -1;
+    engine::synthesis_request request{"", -1};  // the voice must be given
     std::string out;
-    std::string text;
 };
 
 constexpr const char* wav_usage =
@@ -23,4 +20,4 @@ constexpr const char* wav_usage =
 // The options, or nullopt with `error` saying what is wrong.
 std::optional<wav_options> parse_wav_options(const std::vector<std::string>& args, std::string& error);
 
-}  // namespace Orvane::utils
+}  // namespace Orvane::cli

@@ -5,7 +5,7 @@
 
 #include "cli/orvane-wav/wav_options.h"
 
-using namespace Orvane::utils;
+using namespace Orvane::cli;
 
 namespace {
 
@@ -15,20 +15,20 @@ TEST(WavOptions, ReadsEveryOptionAndVoiceNames) {
                                             "20", "--pitch", "300", "--out", "x.wav", "Hello there"},
                                            error);
     ASSERT_TRUE(options) << error;
-    EXPECT_EQ(options->voice, 12);
-    EXPECT_EQ(options->rate, -50);
-    EXPECT_EQ(options->speed, 1.5f);
-    EXPECT_EQ(options->volume, 20);
-    EXPECT_EQ(options->pitch, 300);
+    EXPECT_EQ(options->request.voice_index, 12);
+    EXPECT_EQ(options->request.rate, -50);
+    EXPECT_EQ(options->request.speed, 1.5f);
+    EXPECT_EQ(options->request.volume, 20);
+    EXPECT_EQ(options->request.pitch, 300);
     EXPECT_EQ(options->out, "x.wav");
-    EXPECT_EQ(options->text, "Hello there");
+    EXPECT_EQ(options->request.text, "Hello there");
 
     const auto defaults = parse_wav_options({"--out", "y.wav", "--voice", "13", "text"}, error);
     ASSERT_TRUE(defaults) << error;
-    EXPECT_EQ(defaults->voice, 13);
-    EXPECT_EQ(defaults->rate, 0);
-    EXPECT_EQ(defaults->speed, 1.0f);
-    EXPECT_EQ(defaults->pitch, -1);
+    EXPECT_EQ(defaults->request.voice_index, 13);
+    EXPECT_EQ(defaults->request.rate, 0);
+    EXPECT_EQ(defaults->request.speed, 1.0f);
+    EXPECT_EQ(defaults->request.pitch, -1);
 }
 
 TEST(WavOptions, RejectsBadCommandLines) {
