@@ -2,7 +2,7 @@
 
 namespace Orvane::standin {
 
-std::unique_ptr<winmm_output> winmm_output::open(void* opaque) {
+WAVEFORMATEX output_format() {
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 1;
@@ -10,6 +10,11 @@ std::unique_ptr<winmm_output> winmm_output::open(void* opaque) {
     format.wBitsPerSample = 16;
     format.nBlockAlign = 2;
     format.nAvgBytesPerSec = sample_rate * 2;
+    return format;
+}
+
+std::unique_ptr<winmm_output> winmm_output::open(void* opaque) {
+    WAVEFORMATEX format = output_format();
     HWAVEOUT device = nullptr;
     // CALLBACK_NULL: a real device then reports finished buffers only by
     // their done flag, which the player polls.

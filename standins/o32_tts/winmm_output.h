@@ -14,6 +14,9 @@
 
 namespace Orvane::standin {
 
+// What the stand-in asks waveOutOpen for: 11025 Hz mono 16-bit PCM.
+WAVEFORMATEX output_format();
+
 class winmm_output final : public wave_sink {
 public:
     // Null when waveOutOpen fails (for instance, no sound device).

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/pcm_format.h"
 #include "standins/o32_tts/playback.h"
 #include "standins/o32_tts/synth.h"
 
@@ -296,17 +297,6 @@ private:
     bool bound_to_winmm_ = true;
 };
 
-WAVEFORMATEX pcm_format() {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = sample_rate;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 2;
-    format.nAvgBytesPerSec = sample_rate * 2;
-    return format;
-}
-
 // Forged, zero and closed handles, and a null text, reach no instance and
 // no device; the instance that stays open keeps its own parameters. Then
 // orvDestroy: the default build leaves that instance open, the strict
@@ -371,7 +361,8 @@ TEST(StandinDll, PlaysThroughTheRealWaveOutputAndReturns) {
     ASSERT_TRUE(recorder.installed());
     EXPECT_TRUE(recorder.bound_to_winmm()) << "the stand-in's wave output is not winmm's";
 
-    WAVEFORMATEX format = pcm_format();
+    // What the system plays and tells SAPI, described once for the whole system.
+    WAVEFORMATEX format = Orvane::engine::pcm_wave_format();
     HWAVEOUT probe = nullptr;
     const MMRESULT alone = waveOutOpen(&probe, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
     if (alone == MMSYSERR_NOERROR) waveOutClose(probe);
