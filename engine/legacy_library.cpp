@@ -7,9 +7,9 @@
 namespace Orvane::engine {
 
 engine_driver_ptr load_legacy_engine(HMODULE module) {
-    const std::wstring folder = utils::parent_folder(utils::module_file_path(module));
-    if (!folder.empty())
-        if (auto driver = engine_driver::load((folder + L"\\" + legacy_library_name).c_str())) return driver;
+    const std::wstring beside = utils::path_beside(module, legacy_library_name);
+    if (!beside.empty())
+        if (auto driver = engine_driver::load(beside.c_str())) return driver;
     return engine_driver::load(legacy_library_name);
 }
 

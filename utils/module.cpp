@@ -24,4 +24,9 @@ std::wstring parent_folder(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
+std::wstring path_beside(HMODULE module, const wchar_t* file) {
+    const std::wstring folder = parent_folder(module_file_path(module));
+    return folder.empty() ? std::wstring() : folder + L"\\" + file;
+}
+
 }  // namespace Orvane::utils

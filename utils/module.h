@@ -29,4 +29,8 @@ std::wstring module_file_path(HMODULE module);
 // the path names no folder.
 std::wstring parent_folder(const std::wstring& path);
 
+// `file` in the folder of `module` (null: the program); empty when the
+// module's path cannot be read.
+std::wstring path_beside(HMODULE module, const wchar_t* file);
+
 }  // namespace Orvane::utils

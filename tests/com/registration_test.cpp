@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "utils/module.h"
+
 namespace {
 
 const wchar_t enumerator_clsid[] = L"{D25E46E7-3C9A-403B-BCA1-DBF910D0F99A}";
@@ -104,9 +106,7 @@ protected:
     void SetUp() override {
         module = LoadLibraryW(L"OrvaneSAPI.dll");
         ASSERT_NE(module, nullptr);
-        wchar_t path[MAX_PATH + 1] = {};
-        GetModuleFileNameW(module, path, MAX_PATH);
-        library = path;
+        library = Orvane::utils::module_file_path(module);
         register_server = exported(module, "DllRegisterServer");
         unregister_server = exported(module, "DllUnregisterServer");
         ASSERT_TRUE(register_server && unregister_server);

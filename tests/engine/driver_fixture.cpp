@@ -1,4 +1,5 @@
 #include "tests/engine/driver_fixture.h"
+#include "utils/module.h"
 
 #include <stdexcept>
 
@@ -9,13 +10,7 @@
 
 namespace Orvane::engine::testing {
 
-std::wstring beside_exe(const wchar_t* file_name) {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path, length);
-    dir.resize(dir.find_last_of(L"\\/") + 1);
-    return dir + file_name;
-}
+std::wstring beside_exe(const wchar_t* file_name) { return utils::path_beside(nullptr, file_name); }
 
 engine_driver_ptr load_standin() { return engine_driver::load(beside_exe(L"o32_tts.dll").c_str()); }
 

@@ -10,14 +10,11 @@
 #include <string>
 
 #include "engine/pcm_format.h"
+#include "utils/module.h"
 
 namespace {
 
-std::wstring beside_exe(const wchar_t* file_name) {
-    wchar_t path[MAX_PATH];
-    std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + file_name;
-}
+std::wstring beside_exe(const wchar_t* file_name) { return Orvane::utils::path_beside(nullptr, file_name); }
 
 struct winmm_answers {
     MMRESULT open;

@@ -12,6 +12,7 @@
 #include "pipe/names.h"
 #include "pipe/pipe_client.h"
 #include "tests/pipe/win_support.h"
+#include "utils/module.h"
 
 using namespace Orvane::testing;
 using Orvane::pipe::pipe_client;
@@ -22,11 +23,7 @@ namespace {
 
 constexpr uint32_t stop = 3;
 
-std::wstring own_exe() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
+std::wstring own_exe() { return utils::module_file_path(nullptr); }
 
 utils::unique_handle create_instance(DWORD flags = 0) {
     return utils::unique_handle(CreateNamedPipeW(test_pipe_name, PIPE_ACCESS_DUPLEX | flags,

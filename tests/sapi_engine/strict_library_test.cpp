@@ -9,24 +9,19 @@
 #include "tests/pipe/win_support.h"
 #include "tests/sapi_engine/library_host.h"
 #include "utils/com_apartment.h"
+#include "utils/module.h"
 
 using namespace Orvane;
 using namespace Orvane::testing;
 
 namespace {
 
-std::wstring beside_exe(const wchar_t* file) {
-    wchar_t path[MAX_PATH];
-    std::wstring own(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    return own.substr(0, own.find_last_of(L'\\') + 1) + file;
-}
-
 TEST(StrictLegacyLibrary, OverlappingVoicesKeepSpeakingWhileOthersComeAndGo) {
     utils::com_apartment apartment;
     const std::wstring folder = temp_folder(L"orvane-strict");
     const std::wstring library = folder + L"\\OrvaneSAPI.dll", legacy = folder + L"\\o32_tts.dll";
     ASSERT_TRUE(CopyFileW(staged_file(L"OrvaneSAPI.dll").c_str(), library.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(beside_exe(L"o32_tts_destroy_ends_all.dll").c_str(), legacy.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(utils::path_beside(nullptr, L"o32_tts_destroy_ends_all.dll").c_str(), legacy.c_str(), FALSE));
     {
         library_host host(library);
         worker_thread first_thread, second_thread;

@@ -18,6 +18,7 @@
 #include "engine/pcm_format.h"
 #include "standins/o32_tts/playback.h"
 #include "standins/o32_tts/synth.h"
+#include "utils/module.h"
 
 namespace {
 
@@ -34,16 +35,9 @@ const IMAGE_NT_HEADERS* nt_headers(HMODULE module) {
     return reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
 }
 
-std::wstring own_folder() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
-
 class library {
 public:
-    explicit library(const wchar_t* name) : module_(LoadLibraryW((own_folder() + name).c_str())) {}
+    explicit library(const wchar_t* name) : module_(LoadLibraryW(Orvane::utils::path_beside(nullptr, name).c_str())) {}
     ~library() {
         if (module_) FreeLibrary(module_);
     }
