@@ -4,8 +4,8 @@
 #include <mutex>
 #include <utility>
 
-#include "utils/module.h"
 #include "engine/notify_window.h"
+#include "utils/module.h"
 
 namespace Orvane::engine {
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "pipe/client_exchange.h"
-#include "utils/critical_section.h"
-#include "utils/handle.h"
 #include "pipe/pipe_connection.h"
 #include "pipe/protocol.h"
+#include "utils/critical_section.h"
+#include "utils/handle.h"
 
 namespace Orvane::pipe {
 

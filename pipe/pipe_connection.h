@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include "pipe/buffered_stream.h"
-#include "utils/handle.h"
 #include "pipe/handle_stream.h"
+#include "utils/handle.h"
 
 namespace Orvane::pipe {
 

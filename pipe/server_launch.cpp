@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "utils/handle.h"
 #include "pipe/names.h"
 #include "pipe/poll.h"
 #include "pipe/server_path.h"
+#include "utils/handle.h"
 
 namespace Orvane::pipe {
 namespace {

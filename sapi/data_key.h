@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "utils/ascii_compare.h"
 #include "com/iunknown_impl.h"
 #include "sapi/sapi_ddk.h"
+#include "utils/ascii_compare.h"
 
 namespace Orvane::sapi {
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "server/driver_engine.h"
+#include "server/connection_engine.h"
 #include "server/instance_stream.h"
 #include "server/limits.h"
 #include "server/pipe_listener.h"

@@ -10,8 +10,8 @@
 #include <memory>
 #include <mutex>
 
-#include "utils/handle.h"
 #include "server/payload_budget.h"
+#include "utils/handle.h"
 
 namespace Orvane::server {
 

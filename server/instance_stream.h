@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "utils/handle.h"
 #include "pipe/message_io.h"
+#include "utils/handle.h"
 
 namespace Orvane::server {
 
@@ -17,9 +17,6 @@ public:
     bool write(const void* data, std::size_t size) override;
 
 private:
-    // Waits for the operation started on `overlapped`; false when it failed
-    // or was cancelled.
-    bool complete(BOOL started, OVERLAPPED& overlapped, DWORD& transferred);
     bool cancelled() const { return WaitForSingleObject(cancel_, 0) == WAIT_OBJECT_0; }
 
     HANDLE pipe_;

@@ -1,6 +1,7 @@
 #include "server/pipe_listener.h"
 
 #include "pipe/names.h"
+#include "server/overlapped_io.h"
 
 namespace Orvane::server {
 
@@ -17,20 +18,12 @@ connect_result wait_for_client(HANDLE instance, HANDLE cancel) {
     if (!event) return connect_result::failed;
     OVERLAPPED overlapped{};
     overlapped.hEvent = event.get();
-    if (!ConnectNamedPipe(instance, &overlapped)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_PIPE_CONNECTED) return connect_result::connected;
-        if (error != ERROR_IO_PENDING) return connect_result::failed;
-    }
-    const HANDLE waits[] = {event.get(), cancel};
+    const BOOL started = ConnectNamedPipe(instance, &overlapped);
+    // A client that came between the instance's creation and this call.
+    if (!started && GetLastError() == ERROR_PIPE_CONNECTED) return connect_result::connected;
     DWORD transferred = 0;
-    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-        CancelIoEx(instance, &overlapped);
-        GetOverlappedResult(instance, &overlapped, &transferred, TRUE);
-        return connect_result::cancelled;
-    }
-    return GetOverlappedResult(instance, &overlapped, &transferred, FALSE) ? connect_result::connected
-                                                                           : connect_result::failed;
+    if (finish_overlapped(instance, overlapped, started, cancel, transferred)) return connect_result::connected;
+    return WaitForSingleObject(cancel, 0) == WAIT_OBJECT_0 ? connect_result::cancelled : connect_result::failed;
 }
 
 void close_pipe_instance(utils::unique_handle& instance, bool flush) {

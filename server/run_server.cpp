@@ -2,12 +2,12 @@
 
 #include <memory>
 
-#include "utils/handle.h"
+#include "engine/legacy_library.h"
 #include "pipe/names.h"
 #include "server/connections.h"
-#include "engine/legacy_library.h"
 #include "server/limits.h"
 #include "server/pipe_listener.h"
+#include "utils/handle.h"
 
 namespace Orvane::server {
 namespace {

@@ -10,8 +10,8 @@
 #include "com/com_ptr.h"
 #include "com/out_ptr.h"
 #include "sapi/sapi_ddk.h"
-#include "utils/utf.h"
 #include "utils/com_apartment.h"
+#include "utils/utf.h"
 
 using namespace Orvane;
 

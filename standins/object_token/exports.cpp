@@ -5,12 +5,12 @@
 
 #include "com/class_object_factory.h"
 #include "com/com_boundary.h"
+#include "com/inproc_server.h"
 #include "com/module.h"
 #include "com/object_count.h"
-#include "com/inproc_server.h"
-#include "utils/registry_key.h"
 #include "com/task_memory.h"
 #include "standins/object_token/object_token.h"
+#include "utils/registry_key.h"
 
 using namespace Orvane;
 

@@ -4,10 +4,10 @@
 
 #include <sstream>
 
-#include "utils/ascii_compare.h"
 #include "com/com_boundary.h"
 #include "com/out_ptr.h"
 #include "com/task_memory.h"
+#include "utils/ascii_compare.h"
 
 namespace Orvane::standins {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "utils/ascii_compare.h"
 #include "com/out_ptr.h"
+#include "utils/ascii_compare.h"
 
 using namespace Orvane::utils;
 

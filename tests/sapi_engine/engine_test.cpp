@@ -399,6 +399,9 @@ TEST_F(Engine, WithoutAReachableServerSpeakFailsAtOnceAndWithoutAClientToo) {
         }
         EXPECT_TRUE(site.audio.empty());
         EXPECT_FALSE(Orvane::testing::mutex_exists()) << "no server runs afterwards";
+        if (squatter) {
+            EXPECT_EQ(squatter->bytes_received(), 0u) << "the text went to a process that is not our server";
+        }
     }
     DeleteFileW(lonely.c_str());
     RemoveDirectoryW(lonely.substr(0, lonely.find_last_of(L'\\')).c_str());

@@ -1,4 +1,4 @@
-#include "server/driver_engine.h"
+#include "server/connection_engine.h"
 
 #include "engine/legacy_library.h"
 
