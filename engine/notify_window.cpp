@@ -60,7 +60,7 @@ bool owned_by_this_thread(HWND window) {
 void dispose_notify_window(HWND window) {
     if (!window) return;
     if (owned_by_this_thread(window)) DestroyWindow(window);
-    else PostMessageW(window, WM_CLOSE, 0, 0);
+    else PostMessageW(window, WM_CLOSE, 0, 0);  // DefWindowProc destroys it there
 }
 
 LRESULT CALLBACK notify_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -71,9 +71,6 @@ LRESULT CALLBACK notify_window_procedure(HWND window, UINT message, WPARAM wpara
                 ++driver->released_buffers;
                 driver->orvRelBuf(driver->handle);
             }
-            return 0;
-        case WM_CLOSE:
-            DestroyWindow(window);
             return 0;
         case WM_DESTROY:
             // A helper window says nothing when it goes: a quit message here

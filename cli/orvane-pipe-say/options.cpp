@@ -1,6 +1,6 @@
 #include "cli/orvane-pipe-say/options.h"
 
-#include <cstring>
+#include <string_view>
 
 #include "utils/numbers.h"
 
@@ -11,46 +11,60 @@ const char* const usage =
     "       orvane-pipe-say --list\n"
     "       orvane-pipe-say --shutdown\n";
 
+namespace {
+
+std::string* text_option(options& o, std::string_view name) {
+    if (name == "--voice") return &o.voice;
+    if (name == "--out") return &o.out;
+    return nullptr;
+}
+
+int32_t* number_option(engine::synthesis_request& r, std::string_view name) {
+    if (name == "--rate") return &r.rate;
+    if (name == "--volume") return &r.volume;
+    if (name == "--pitch") return &r.pitch;
+    return nullptr;
+}
+
+}  // namespace
+
 std::optional<options> parse_options(int argc, char** argv, std::string& error) {
     options result;
     bool have_text = false;
     for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        const bool has_value = i + 1 < argc;
-        auto value_of = [&](const char* name) -> const char* {
-            if (!has_value) {
-                error = std::string(name) + " needs a value";
-                return nullptr;
-            }
-            return argv[++i];
+        const std::string_view arg = argv[i];
+        auto value_of = [&]() -> const char* {
+            if (i + 1 < argc) return argv[++i];
+            error = std::string(arg) + " needs a value";
+            return nullptr;
         };
-        if (!std::strcmp(arg, "--list")) {
+        if (arg == "--list") {
             result.what = action::list;
-        } else if (!std::strcmp(arg, "--shutdown")) {
+        } else if (arg == "--shutdown") {
             result.what = action::shutdown;
-        } else if (!std::strcmp(arg, "--voice") || !std::strcmp(arg, "--out")) {
-            const char* value = value_of(arg);
+        } else if (std::string* text = text_option(result, arg)) {
+            const char* value = value_of();
             if (!value) return std::nullopt;
-            (arg[2] == 'v' ? result.voice : result.out) = value;
-        } else if (!std::strcmp(arg, "--rate") || !std::strcmp(arg, "--volume") || !std::strcmp(arg, "--pitch")) {
-            const char* value = value_of(arg);
-            engine::synthesis_request& r = result.request;
-            int32_t& target = arg[2] == 'r' ? r.rate : arg[4] == 'l' ? r.volume : r.pitch;
-            if (!value || !utils::parse_int32(value, target)) {
-                if (error.empty()) error = std::string("bad number for ") + arg;
+            *text = value;
+        } else if (int32_t* number = number_option(result.request, arg)) {
+            const char* value = value_of();
+            if (!value) return std::nullopt;
+            if (!utils::parse_int32(value, *number)) {
+                error = "bad number for " + std::string(arg);
                 return std::nullopt;
             }
-        } else if (!std::strcmp(arg, "--speed")) {
-            const char* value = value_of(arg);
-            if (!value || !utils::parse_positive_float(value, result.request.speed)) {
-                if (error.empty()) error = "bad --speed (a positive number)";
+        } else if (arg == "--speed") {
+            const char* value = value_of();
+            if (!value) return std::nullopt;
+            if (!utils::parse_positive_float(value, result.request.speed)) {
+                error = "bad --speed (a positive number)";
                 return std::nullopt;
             }
-        } else if (arg[0] == '-' && arg[1] == '-') {
-            error = std::string("unknown option ") + arg;
+        } else if (arg.substr(0, 2) == "--") {
+            error = "unknown option " + std::string(arg);
             return std::nullopt;
         } else if (!have_text) {
-            result.request.text = arg;
+            result.request.text = std::string(arg);
             have_text = true;
         } else {
             error = "only one TEXT argument";

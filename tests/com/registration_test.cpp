@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "utils/module.h"
+#include "utils/registry_key.h"
 
 namespace {
 
@@ -24,42 +25,32 @@ const std::wstring sapi_entry = L"Software\\Microsoft\\Speech\\Voices\\TokenEnum
 const REGSAM own_view = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 const REGSAM other_view = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 
+using Orvane::registry::registry_key;
+
 bool key_exists(const std::wstring& path, REGSAM view = own_view) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return registry_key::open_if_present(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | view).has_value();
 }
 
 std::optional<std::wstring> read_value(const std::wstring& path, const wchar_t* name, REGSAM view = own_view) {
-    wchar_t buffer[1024] = {};
-    DWORD bytes = sizeof(buffer) - sizeof(wchar_t), type = 0;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    const LONG status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-    return std::wstring(buffer);
+    const auto key = registry_key::open_if_present(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | view);
+    return key ? key->read_text(name, 1023) : std::nullopt;
 }
 
 void delete_key(const std::wstring& path) { RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), own_view, 0); }
 
-void create_key(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_READ | own_view, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS)
-        RegCloseKey(key);
+// Best effort, and never a throw: the snapshot puts things back from its destructor.
+void create_key(const std::wstring& path) noexcept {
+    try {
+        registry_key::create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | own_view);
+    } catch (const Orvane::registry::error&) {
+    }
 }
 
-void write_value(const std::wstring& path, const wchar_t* name, const std::wstring& text) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | own_view, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   DWORD((text.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+void write_value(const std::wstring& path, const wchar_t* name, const std::wstring& text) noexcept {
+    try {
+        registry_key::create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_SET_VALUE | own_view).set_value(name, text);
+    } catch (const Orvane::registry::error&) {
+    }
 }
 
 // The keys and values registration touches, as they were.

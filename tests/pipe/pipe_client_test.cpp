@@ -13,6 +13,7 @@
 #include "pipe/pipe_client.h"
 #include "tests/pipe/win_support.h"
 #include "utils/module.h"
+#include "utils/registry_key.h"
 
 using namespace Orvane::testing;
 using Orvane::pipe::pipe_client;
@@ -254,13 +255,9 @@ class install_location {
 public:
     explicit install_location(const std::wstring* value) {
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, uninstall_key, KEY_WOW64_32KEY, 0);
-        if (!value) return;
-        HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, uninstall_key, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key,
-                        nullptr);
-        RegSetValueExW(key, L"InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                       DWORD((value->size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
+        if (value)
+            Orvane::registry::registry_key::create(HKEY_LOCAL_MACHINE, uninstall_key, KEY_WRITE | KEY_WOW64_32KEY)
+                .set_value(L"InstallLocation", *value);
     }
     ~install_location() { RegDeleteKeyExW(HKEY_LOCAL_MACHINE, uninstall_key, KEY_WOW64_32KEY, 0); }
 };

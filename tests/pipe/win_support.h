@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -13,15 +14,17 @@
 #include <vector>
 
 #include "utils/handle.h"
+#include "utils/utf.h"
 
 namespace Orvane::testing {
 
 constexpr const wchar_t* test_pipe_name = L"\\\\.\\pipe\\OrvaneTTS";
 constexpr const wchar_t* test_server_mutex = L"Global\\OrvaneTTSServerMutex";
 
+// A path the build gives in Unix form (Z:/...), as Windows writes it.
 inline std::wstring widen(const char* text) {
-    std::wstring wide;
-    for (; *text; ++text) wide += wchar_t(*text == '/' ? '\\' : *text);
+    std::wstring wide = utils::utf8_to_wide(text);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
     return wide;
 }
 

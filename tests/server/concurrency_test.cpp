@@ -20,6 +20,8 @@
 #include "server/limits.h"
 #include "support/process_counters.h"
 #include "tests/pipe/win_support.h"
+#include "tests/server/server_control.h"
+#include "utils/module.h"
 
 using namespace Orvane::testing;
 using namespace Orvane::support;
@@ -35,20 +37,12 @@ constexpr uint32_t failed_read = 0xFFFFFFFFu;
 const std::wstring server_exe = widen(ORVANE_SERVER_EXE);
 const std::wstring helper_exe = widen(ORVANE_HELPER_EXE);
 
-std::wstring beside_server(const wchar_t* file) {
-    return server_exe.substr(0, server_exe.find_last_of(L'\\') + 1) + file;
-}
-
-void stop_server(const std::wstring& exe = server_exe) {
-    if (!mutex_exists()) return;
-    pipe_client(exe).shutdown_server();
-    ASSERT_TRUE(wait_until([] { return !mutex_exists(); }));
-}
+std::wstring beside_server(const wchar_t* file) { return utils::parent_folder(server_exe) + L"\\" + file; }
 
 // The server of `exe`, started if none runs; its process id.
 DWORD serving(const std::wstring& exe = server_exe) {
     pipe_client(exe).launch_server();
-    if (!wait_until([] { return mutex_exists() && pipe_exists(); })) return 0;
+    if (!wait_until(server_ready)) return 0;
     return running_server_pid();
 }
 
@@ -83,8 +77,8 @@ std::vector<uint8_t> file_bytes(const std::wstring& path) {
 
 class Concurrency : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { stop_server(); }
-    static void TearDownTestSuite() { stop_server(); }
+    static void SetUpTestSuite() { stop_server(server_exe); }
+    static void TearDownTestSuite() { stop_server(server_exe); }
     void SetUp() override { ASSERT_NE(serving(), 0u); }
 };
 
@@ -326,7 +320,7 @@ TEST_F(Concurrency, AThousandConnectionsLeaveTheServerAsItWas) {
 // With a legacy library whose orvDestroy ends every open instance, a
 // connection that ends must leave the others' speech whole.
 TEST_F(Concurrency, ConnectionsThatEndLeaveTheOthersSpeakingWithAStrictLibrary) {
-    stop_server();
+    stop_server(server_exe);
     const std::wstring folder = temp_folder(L"orvane-strict-server");
     const std::wstring exe = folder + L"\\OrvaneServer.exe", legacy = folder + L"\\o32_tts.dll";
     ASSERT_TRUE(CopyFileW(server_exe.c_str(), exe.c_str(), FALSE));

@@ -8,6 +8,7 @@
 
 #include "pipe/pipe_client.h"
 #include "tests/pipe/win_support.h"
+#include "tests/server/server_control.h"
 
 using namespace Orvane::testing;
 using Orvane::pipe::pipe_client;
@@ -22,13 +23,6 @@ constexpr uint32_t failed_read = 0xFFFFFFFFu;
 const std::wstring server_exe = widen(ORVANE_SERVER_EXE);
 const std::wstring helper_exe = widen(ORVANE_HELPER_EXE);
 
-bool server_ready() { return mutex_exists() && pipe_exists(); }
-
-void stop_any_server() {
-    if (!mutex_exists()) return;
-    pipe_client(server_exe).shutdown_server();
-    ASSERT_TRUE(wait_until([] { return !mutex_exists(); }));
-}
 
 class Server : public ::testing::Test {
 protected:
@@ -39,7 +33,7 @@ protected:
 }  // namespace
 
 TEST_F(Server, WithoutTheLegacyLibraryExitsOneAndLeavesNoMutex) {
-    stop_any_server();
+    stop_server(server_exe);
     const std::wstring folder = temp_folder(L"orvane-lonely");
     const std::wstring copy = folder + L"\\OrvaneServer.exe";
     ASSERT_TRUE(CopyFileW(server_exe.c_str(), copy.c_str(), FALSE));
