@@ -10,6 +10,7 @@
 #include "sapi/process_pipe_client.h"
 #include "support/process_counters.h"
 #include "utils/handle.h"
+#include "utils/process.h"
 
 namespace Orvane::bench {
 namespace {
@@ -69,16 +70,11 @@ double time_bare_32_bit_process() {
     wchar_t folder[MAX_PATH];
     const UINT length = GetSystemWow64DirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return -1;
-    std::wstring command = L"\"" + std::wstring(folder, length) + L"\\cmd.exe\" /c exit 0";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    utils::process_launch launch;
+    launch.command_line = L"\"" + std::wstring(folder, length) + L"\\cmd.exe\" /c exit 0";
     const auto start = clock_type::now();
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process))
-        return -1;
-    utils::unique_handle thread(process.hThread), handle(process.hProcess);
-    if (WaitForSingleObject(handle.get(), 30000) != WAIT_OBJECT_0) return -1;
+    const utils::unique_handle process = utils::create_process(launch);
+    if (!process || WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) return -1;
     return ms_since(start);
 }
 

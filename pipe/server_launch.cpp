@@ -6,29 +6,13 @@
 #include "pipe/poll.h"
 #include "pipe/server_path.h"
 #include "utils/handle.h"
+#include "utils/process.h"
 
 namespace Orvane::pipe {
 namespace {
 
 constexpr DWORD launch_wait_ms = 5000;
 constexpr ULONGLONG mutex_wait_ms = 2000;  // for the started server's mutex
-
-// Starts the server hidden, with no standard handles of ours: under Wine a
-// child given none of its own keeps the caller's Unix output, and a shell
-// that waits for that output to close would wait for the server's exit.
-utils::unique_handle start_hidden(const std::wstring& path) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = INVALID_HANDLE_VALUE;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &process))
-        return {};
-    CloseHandle(process.hThread);
-    return utils::unique_handle(process.hProcess);
-}
 
 // Waits for the started server's mutex. A server that ends before it shows
 // (it cannot load the legacy library) is not coming: false at once. One
@@ -55,7 +39,10 @@ bool launch_server_process(const std::wstring& server_path) {
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
     utils::owned_mutex held(std::move(launch_mutex));
     if (server_mutex_exists()) return true;
-    const utils::unique_handle process = start_hidden(server_path);
+    utils::process_launch launch;
+    launch.application = server_path;
+    launch.detached = true;
+    const utils::unique_handle process = utils::create_process(launch);
     return process && wait_for_server_mutex(process.get());
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "utils/module.h"
+#include "utils/process.h"
 #include "utils/registry_key.h"
 
 namespace {
@@ -134,18 +135,13 @@ protected:
 DWORD run_regsvr32(const std::wstring& arguments) {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(system) + L"\\regsvr32.exe\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process))
-        return DWORD(-1);
-    WaitForSingleObject(process.hProcess, INFINITE);
+    Orvane::utils::process_launch launch;
+    launch.command_line = L"\"" + std::wstring(system) + L"\\regsvr32.exe\" " + arguments;
+    const Orvane::utils::unique_handle process = Orvane::utils::create_process(launch);
+    if (!process) return DWORD(-1);
+    WaitForSingleObject(process.get(), INFINITE);
     DWORD code = DWORD(-1);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(process.get(), &code);
     return code;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "utils/handle.h"
+#include "utils/process.h"
 #include "utils/utf.h"
 
 namespace Orvane::testing {
@@ -182,15 +183,11 @@ struct process_result {
 
 inline utils::unique_handle start_process(const std::wstring& exe, const std::wstring& arguments = L"",
                                          const wchar_t* directory = nullptr) {
-    std::wstring command = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, directory,
-                        &startup, &process))
-        return {};
-    CloseHandle(process.hThread);
-    return utils::unique_handle(process.hProcess);
+    utils::process_launch launch;
+    launch.application = exe;
+    launch.command_line = L"\"" + exe + L"\" " + arguments;
+    launch.directory = directory;
+    return utils::create_process(launch);
 }
 
 inline process_result wait_process(const utils::unique_handle& process) {
