@@ -269,8 +269,12 @@ void touch(const std::wstring& path) {
 std::wstring resolved_path(const std::wstring& helper, const std::wstring& directory) {
     const std::wstring out = directory + L"\\resolved.txt";
     DeleteFileW(out.c_str());
-    const process_result result = wait_process(start_process(helper, L"path \"" + out + L"\"", directory.c_str()));
-    if (!result.exited || result.exit_code != 0) return L"<helper failed>";
+    utils::unique_handle process = start_process(helper, L"path \"" + out + L"\"", directory.c_str());
+    const DWORD start_error = GetLastError();
+    const process_result result = wait_process(process);
+    if (!result.started) return L"<helper not started, error " + std::to_wstring(start_error) + L">";
+    if (!result.exited) return L"<helper did not exit>";
+    if (result.exit_code != 0) return L"<helper exit code " + std::to_wstring(result.exit_code) + L">";
     std::wstring text;
     FILE* in = _wfopen(out.c_str(), L"rb");
     if (!in) return L"<no output>";
