@@ -89,6 +89,9 @@ prefix_pids() {
   local pid cmd
   for pid in $(ls /proc | grep -E '^[0-9]+$'); do
     cmd=$(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline") || continue
+    # Where qemu-i386 runs 32-bit programs, Wine cannot rewrite the emulator's
+    # command line: it still starts with qemu and Wine's loader.
+    [[ "$cmd" == *qemu-i386*" /usr/lib/wine/wine "* ]] && cmd=${cmd#* /usr/lib/wine/wine }
     # shellcheck disable=SC2053
     [[ "$cmd" == $1 ]] || continue
     grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null || continue
