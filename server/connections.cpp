@@ -28,20 +28,38 @@ std::size_t connection_set::active() const {
     return active_;
 }
 
-void connection_set::request_quit() { SetEvent(quit_.get()); }
+void connection_set::request_quit() {
+    SetEvent(quit_.get());
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        quit_requested_ = true;
+    }
+    handed_over_.notify_all();
+}
 
 bool connection_set::quitting() const { return WaitForSingleObject(quit_.get(), 0) == WAIT_OBJECT_0; }
+
+std::size_t connection_set::idle_threads() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return idle_;
+}
 
 bool connection_set::start(utils::unique_handle instance) {
     {
         std::lock_guard<std::mutex> hold(lock_);
         ++active_;
+        if (idle_ > 0) {
+            --idle_;
+            waiting_instances_.push_back(instance.release());
+            handed_over_.notify_one();
+            return true;
+        }
     }
     try {
         // The thread holds the set, so a shutdown that stops waiting for a
         // stuck connection leaves it nothing freed under its feet.
         std::thread([self = shared_from_this(), pipe = instance.get()] {
-            self->serve(utils::unique_handle(pipe));
+            self->work(utils::unique_handle(pipe));
         }).detach();
         instance.release();
         return true;
@@ -50,6 +68,26 @@ bool connection_set::start(utils::unique_handle instance) {
         finished();
         return false;
     }
+}
+
+void connection_set::work(utils::unique_handle first) {
+    for (utils::unique_handle instance = std::move(first); instance; instance = next_instance())
+        serve(std::move(instance));
+}
+
+// Empty when no connection came within the idle time, or the server quits.
+utils::unique_handle connection_set::next_instance() {
+    std::unique_lock<std::mutex> hold(lock_);
+    ++idle_;
+    handed_over_.wait_for(hold, std::chrono::milliseconds(idle_thread_ms),
+                          [this] { return !waiting_instances_.empty() || quit_requested_; });
+    if (!waiting_instances_.empty()) {
+        utils::unique_handle instance(waiting_instances_.front());
+        waiting_instances_.pop_front();
+        return instance;
+    }
+    --idle_;
+    return {};
 }
 
 void connection_set::serve(utils::unique_handle instance) {

@@ -1,12 +1,16 @@
 #pragma once
 // The connections the server is serving, each on a thread of its own with
 // its own engine driver, stop flag and payload charge, and what they share:
-// the payload budget and the shutdown signal.
+// the payload budget and the shutdown signal. A thread whose connection has
+// ended waits a while for the next one: starting a thread per connection
+// costs more than serving a short one, and where 32-bit code is emulated
+// each thread's end leaves memory behind.
 
 #include <windows.h>
 
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <mutex>
 
@@ -25,8 +29,9 @@ public:
     bool full() const;
     std::size_t active() const;
 
-    // Serves `instance` on a new thread, which owns it from now on; false
-    // when no thread could be started (the instance is then closed).
+    // Serves `instance` on a waiting thread, else on a new one, which owns
+    // it from now on; false when no thread could be started (the instance
+    // is then closed).
     bool start(utils::unique_handle instance);
 
     // Ends the accept loop and every connection; signals quit_event.
@@ -39,7 +44,12 @@ public:
     // True when every connection ended within `limit_ms`.
     bool wait_until_empty(unsigned long limit_ms);
 
+    // Threads that wait for a connection to serve.
+    std::size_t idle_threads() const;
+
 private:
+    void work(utils::unique_handle first);
+    utils::unique_handle next_instance();
     void serve(utils::unique_handle instance);
     void finished();
 
@@ -49,7 +59,11 @@ private:
     payload_budget budget_;
     mutable std::mutex lock_;
     std::condition_variable changed_;
+    std::condition_variable handed_over_;
+    std::deque<HANDLE> waiting_instances_;  // owned; each taken by one idle thread
     std::size_t active_ = 0;
+    std::size_t idle_ = 0;  // idle threads not yet given an instance
+    bool quit_requested_ = false;
 };
 
 }  // namespace Orvane::server

@@ -11,6 +11,9 @@ namespace Orvane::server {
 // one connection while it has the library loaded.
 constexpr std::size_t max_connections = 64;
 
+// How long a thread whose connection ended waits to serve the next one.
+constexpr unsigned long idle_thread_ms = 10000;
+
 // Request payloads of all connections together beyond each one's free
 // part. Serving a speak request holds a few copies of its text, so this
 // keeps the worst case far inside a 32-bit address space.
