@@ -83,15 +83,23 @@ reg_default() {
 }
 reg_key_exists() { wrun reg query "$2" "/reg:$1" >/dev/null 2>&1; }
 
+# The Windows command line of a Linux process, as Wine shows it, without the
+# padding Wine leaves at its end. Where qemu-i386 runs 32-bit programs Wine
+# cannot rewrite the emulator's command line: it starts with qemu and Wine's
+# loader, which are dropped here.
+windows_command_line() {  # pid
+  local cmd
+  cmd=$(tr '\0' ' ' 2>/dev/null <"/proc/$1/cmdline") || return 1
+  [[ "$cmd" == *qemu-i386*" /usr/lib/wine/wine "* ]] && cmd=${cmd#* /usr/lib/wine/wine }
+  printf '%s\n' "$cmd" | sed 's/ *$//'
+}
+
 # Linux process ids of the live Windows programs of this prefix whose
-# command line matches the glob (Wine shows the Windows command line).
+# command line matches the glob.
 prefix_pids() {
   local pid cmd
   for pid in $(ls /proc | grep -E '^[0-9]+$'); do
-    cmd=$(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline") || continue
-    # Where qemu-i386 runs 32-bit programs, Wine cannot rewrite the emulator's
-    # command line: it still starts with qemu and Wine's loader.
-    [[ "$cmd" == *qemu-i386*" /usr/lib/wine/wine "* ]] && cmd=${cmd#* /usr/lib/wine/wine }
+    cmd=$(windows_command_line "$pid") || continue
     # shellcheck disable=SC2053
     [[ "$cmd" == $1 ]] || continue
     grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null || continue

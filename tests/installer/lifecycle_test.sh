@@ -86,7 +86,7 @@ speaks install
 location=$(reg_value 32 "$uninstall_key" InstallLocation)
 mapfile -t servers < <(server_pids)
 check "one server runs, from InstallLocation (${#servers[@]} found)" \
-  "$([ "${#servers[@]}" = 1 ] && [ "$(tr '\0' ' ' <"/proc/${servers[0]}/cmdline" | sed 's/ *$//')" = "$location\\OrvaneServer.exe" ]; echo $?)"
+  "$([ "${#servers[@]}" = 1 ] && [ "$(windows_command_line "${servers[0]}")" = "$location\\OrvaneServer.exe" ]; echo $?)"
 
 # --- Another folder while installed: refused before anything changes.
 code=$(run_setup "$setup" /S "/D=C:\\Elsewhere")
