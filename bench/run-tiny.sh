@@ -7,7 +7,7 @@ exe=$1
 out=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 rm -f "$out"
-"$root/tools/wine-run" "$exe" --tiny --out "Z:$out"
+"$root/tools/wine-test-run" "$exe" --tiny --out "Z:$out"
 python3 - "$out" <<'CHECK'
 import json, math, sys
 with open(sys.argv[1]) as f:

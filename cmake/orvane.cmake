@@ -40,7 +40,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 # orvane_test(NAME SOURCES... LIBS... [LOCKS lock...] [TIMEOUT s])
 # One GoogleTest program, registered with CTest as one test; under Wine it
-# runs through the cross-compiling emulator (tools/wine-run). LOCKS names
+# runs through the cross-compiling emulator (tools/wine-test-run). LOCKS names
 # machine-wide resources (the pipe, the server mutex, registry keys) that
 # tests must not use at the same time.
 function(orvane_test name)

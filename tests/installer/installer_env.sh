@@ -43,7 +43,7 @@ wineserver -p 2>/dev/null
 
 # Runs a Windows program in the prefix with the loader of its bitness
 # (tools/wine-run would reset WINEARCH).
-wrun() { "$(orvane_wine_loader "$1")" "$@"; }
+wrun() { orvane_wine_test_run "$@"; }
 win() { winepath -w "$1" 2>/dev/null; }
 same() { cmp -s "$1" "$2"; }  # file, file
 

@@ -22,7 +22,7 @@ passes=0
 check() {  # description, command status (0 = ok)
   if [ "$2" = 0 ]; then passes=$((passes + 1)); else echo "FAIL: $1"; failures=$((failures + 1)); fi
 }
-run() { "$root/tools/wine-run" "$say" "$@"; }
+run() { "$root/tools/wine-test-run" "$say" "$@"; }
 winpath() { winepath -w "$1" 2>/dev/null; }
 
 # A 64-bit host that starts the speech server hands it none of its output:
