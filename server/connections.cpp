@@ -4,6 +4,7 @@
 #include <exception>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "server/connection_engine.h"
 #include "server/instance_stream.h"
@@ -30,19 +31,13 @@ std::size_t connection_set::active() const {
 
 void connection_set::request_quit() {
     SetEvent(quit_.get());
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        quit_requested_ = true;
-    }
+    // An idle thread tests the event under the lock before it waits, so
+    // taking the lock here means none can miss this wake-up.
+    { std::lock_guard<std::mutex> hold(lock_); }
     handed_over_.notify_all();
 }
 
 bool connection_set::quitting() const { return WaitForSingleObject(quit_.get(), 0) == WAIT_OBJECT_0; }
-
-std::size_t connection_set::idle_threads() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return idle_;
-}
 
 bool connection_set::start(utils::unique_handle instance) {
     {
@@ -50,7 +45,7 @@ bool connection_set::start(utils::unique_handle instance) {
         ++active_;
         if (idle_ > 0) {
             --idle_;
-            waiting_instances_.push_back(instance.release());
+            waiting_instances_.push_back(std::move(instance));
             handed_over_.notify_one();
             return true;
         }
@@ -80,9 +75,9 @@ utils::unique_handle connection_set::next_instance() {
     std::unique_lock<std::mutex> hold(lock_);
     ++idle_;
     handed_over_.wait_for(hold, std::chrono::milliseconds(idle_thread_ms),
-                          [this] { return !waiting_instances_.empty() || quit_requested_; });
+                          [this] { return !waiting_instances_.empty() || quitting(); });
     if (!waiting_instances_.empty()) {
-        utils::unique_handle instance(waiting_instances_.front());
+        utils::unique_handle instance = std::move(waiting_instances_.front());
         waiting_instances_.pop_front();
         return instance;
     }

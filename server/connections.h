@@ -44,9 +44,6 @@ public:
     // True when every connection ended within `limit_ms`.
     bool wait_until_empty(unsigned long limit_ms);
 
-    // Threads that wait for a connection to serve.
-    std::size_t idle_threads() const;
-
 private:
     void work(utils::unique_handle first);
     utils::unique_handle next_instance();
@@ -60,10 +57,9 @@ private:
     mutable std::mutex lock_;
     std::condition_variable changed_;
     std::condition_variable handed_over_;
-    std::deque<HANDLE> waiting_instances_;  // owned; each taken by one idle thread
+    std::deque<utils::unique_handle> waiting_instances_;  // each taken by one idle thread
     std::size_t active_ = 0;
     std::size_t idle_ = 0;  // idle threads not yet given an instance
-    bool quit_requested_ = false;
 };
 
 }  // namespace Orvane::server

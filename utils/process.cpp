@@ -10,7 +10,8 @@ namespace {
 constexpr int start_attempts = 3;
 constexpr DWORD retry_pause_ms = 20;
 
-BOOL create_once(const process_launch& launch, std::wstring command_line, PROCESS_INFORMATION& process) {
+BOOL create_once(const process_launch& launch, PROCESS_INFORMATION& process) {
+    std::wstring command_line = launch.command_line;  // CreateProcessW may write into it
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (launch.detached) {
@@ -28,7 +29,7 @@ BOOL create_once(const process_launch& launch, std::wstring command_line, PROCES
 unique_handle create_process(const process_launch& launch) {
     PROCESS_INFORMATION process{};
     for (int attempt = 1;; ++attempt) {
-        if (create_once(launch, launch.command_line, process)) break;
+        if (create_once(launch, process)) break;
         if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == start_attempts) return {};
         Sleep(retry_pause_ms);
     }
